@@ -1,0 +1,198 @@
+#include "host/VstHost.h"
+
+#include <dlfcn.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+using EntryProc = AEffect* (VST_CALL*)(audioMasterCallback);
+
+// Calls made during the entry call arrive before the effect knows its host.
+thread_local VstHost* loadingHost = nullptr;
+
+}  // namespace
+
+VstHost::~VstHost() { Close(); }
+
+bool VstHost::Load(const std::string& path, std::string* error) {
+  return LoadEntry(path, nullptr, error);
+}
+
+bool VstHost::LoadEntry(const std::string& path, const char* symbol, std::string* error) {
+  Close();
+  auto fail = [&](const std::string& message) {
+    if (error != nullptr) *error = message;
+    Close();
+    return false;
+  };
+  library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (library == nullptr) {
+    const char* reason = dlerror();
+    return fail("cannot load " + path + ": " + (reason != nullptr ? reason : "unknown error"));
+  }
+  void* entry = dlsym(library, symbol != nullptr ? symbol : "VSTPluginMain");
+  if (entry == nullptr && symbol == nullptr) entry = dlsym(library, "main");
+  if (entry == nullptr) return fail(path + " has no VST 2 entry point");
+
+  loadingHost = this;
+  AEffect* created = reinterpret_cast<EntryProc>(entry)(passNullCallback ? nullptr : &Callback);
+  loadingHost = nullptr;
+  if (created == nullptr) return fail(path + ": the entry point created no instance");
+  if (created->magic != kEffectMagic) return fail(path + ": not a VST 2 effect (bad magic)");
+  effect = created;
+  effect->user = this;
+  return true;
+}
+
+void VstHost::Close() {
+  if (effect != nullptr) {
+    effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.f);
+    effect = nullptr;
+  }
+  if (library != nullptr) {
+    dlclose(library);
+    library = nullptr;
+  }
+}
+
+VstIntPtr VstHost::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                            float opt) {
+  if (effect == nullptr) return 0;
+  if (opcode == effClose) {
+    AEffect* closing = effect;
+    effect = nullptr;
+    return closing->dispatcher(closing, opcode, index, value, ptr, opt);
+  }
+  return effect->dispatcher(effect, opcode, index, value, ptr, opt);
+}
+
+void VstHost::SetParameter(int index, float value) {
+  if (effect != nullptr) effect->setParameter(effect, index, value);
+}
+
+float VstHost::GetParameter(int index) {
+  return effect != nullptr ? effect->getParameter(effect, index) : 0.f;
+}
+
+void VstHost::ProcessAccumulating(float** inputs, float** outputs, int frames) {
+  if (effect != nullptr) effect->process(effect, inputs, outputs, frames);
+}
+
+void VstHost::ProcessReplacing(float** inputs, float** outputs, int frames) {
+  if (effect != nullptr) effect->processReplacing(effect, inputs, outputs, frames);
+}
+
+void VstHost::ProcessDouble(double** inputs, double** outputs, int frames) {
+  if (effect != nullptr) effect->processDoubleReplacing(effect, inputs, outputs, frames);
+}
+
+std::string VstHost::TextQuery(VstInt32 opcode, VstInt32 index) {
+  char text[256] = {};
+  Dispatch(opcode, index, 0, text);
+  text[sizeof text - 1] = '\0';
+  return text;
+}
+
+std::string VstHost::ParamName(int index) { return TextQuery(effGetParamName, index); }
+std::string VstHost::ParamLabel(int index) { return TextQuery(effGetParamLabel, index); }
+std::string VstHost::ParamDisplay(int index) { return TextQuery(effGetParamDisplay, index); }
+std::string VstHost::ProgramName() { return TextQuery(effGetProgramName, 0); }
+std::string VstHost::ProgramNameIndexed(int index) {
+  return TextQuery(effGetProgramNameIndexed, index);
+}
+std::string VstHost::EffectName() { return TextQuery(effGetEffectName, 0); }
+std::string VstHost::VendorString() { return TextQuery(effGetVendorString, 0); }
+std::string VstHost::ProductString() { return TextQuery(effGetProductString, 0); }
+
+VstIntPtr VstHost::CanDo(const std::string& text) {
+  std::vector<char> copy(text.begin(), text.end());
+  copy.push_back('\0');
+  return Dispatch(effCanDo, 0, 0, copy.data());
+}
+
+std::vector<unsigned char> VstHost::GetChunk(bool program) {
+  void* data = nullptr;
+  const VstIntPtr size = Dispatch(effGetChunk, program ? 1 : 0, 0, &data);
+  if (size <= 0 || data == nullptr) return {};
+  const auto* bytes = static_cast<const unsigned char*>(data);
+  return std::vector<unsigned char>(bytes, bytes + size);
+}
+
+VstIntPtr VstHost::SetChunk(const std::vector<unsigned char>& chunk, bool program) {
+  std::vector<unsigned char> copy = chunk;  // hosts hand over memory they own
+  return Dispatch(effSetChunk, program ? 1 : 0, static_cast<VstIntPtr>(copy.size()),
+                  copy.empty() ? nullptr : copy.data());
+}
+
+int VstHost::CallCount(VstInt32 opcode) const {
+  return static_cast<int>(std::count_if(calls.begin(), calls.end(),
+                                        [opcode](const HostCall& c) { return c.opcode == opcode; }));
+}
+
+void VstHost::ClearRecords() {
+  calls.clear();
+  receivedMidi.clear();
+  receivedEvents.clear();
+  timeFilters.clear();
+}
+
+VstIntPtr VstHost::Callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
+                            void* ptr, float opt) {
+  VstHost* host = effect != nullptr && effect->user != nullptr
+                      ? static_cast<VstHost*>(effect->user)
+                      : loadingHost;
+  if (opcode == audioMasterVersion && host == nullptr) return kVstVersion;
+  return host != nullptr ? host->Answer(opcode, index, value, ptr, opt) : 0;
+}
+
+VstIntPtr VstHost::Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                          float opt) {
+  calls.push_back({opcode, index, value, opt});
+  switch (opcode) {
+    case audioMasterVersion:
+      return kVstVersion;
+    case audioMasterGetTime: {
+      timeFilters.push_back(static_cast<VstInt32>(value));
+      if (!transport.hasTimeInfo) return 0;
+      timeInfo = {};
+      timeInfo.samplePos = transport.samplePos;
+      timeInfo.sampleRate = transport.sampleRate;
+      timeInfo.ppqPos = transport.ppqPos;
+      timeInfo.tempo = transport.tempo;
+      timeInfo.barStartPos = transport.barStartPos;
+      timeInfo.cycleStartPos = transport.cycleStartPos;
+      timeInfo.cycleEndPos = transport.cycleEndPos;
+      timeInfo.timeSigNumerator = transport.timeSigNumerator;
+      timeInfo.timeSigDenominator = transport.timeSigDenominator;
+      timeInfo.flags = transport.validFlags | (transport.playing ? kVstTransportPlaying : 0) |
+                       (transport.cycleActive ? kVstTransportCycleActive : 0);
+      return reinterpret_cast<VstIntPtr>(&timeInfo);
+    }
+    case audioMasterGetProductString:
+      if (ptr == nullptr || productString.empty()) return 0;
+      std::snprintf(static_cast<char*>(ptr), 64, "%s", productString.c_str());
+      return 1;
+    case audioMasterGetVendorVersion:
+      return vendorVersion;
+    case audioMasterProcessEvents: {
+      const auto* events = static_cast<const VstEvents*>(ptr);
+      for (VstInt32 i = 0; events != nullptr && i < events->numEvents; ++i) {
+        const VstEvent* event = events->events[i];
+        if (event == nullptr) continue;
+        if (event->type == kVstMidiType)
+          receivedMidi.push_back(*reinterpret_cast<const VstMidiEvent*>(event));
+        else
+          receivedEvents.push_back(*event);
+      }
+      return processEventsAnswer;
+    }
+    case audioMasterBeginEdit:
+    case audioMasterEndEdit:
+    case audioMasterWantMidi:
+      return 1;
+    default:
+      return 0;
+  }
+}

@@ -1,0 +1,101 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <limits>
+
+#include "tests/host/PluginFixture.h"
+
+namespace {
+
+// What a host can observe of the state: the chunk, the programs and their names.
+struct Snapshot {
+  std::vector<unsigned char> chunk;
+  VstIntPtr program;
+  std::vector<std::string> names;
+  bool operator==(const Snapshot& o) const {
+    return chunk == o.chunk && program == o.program && names == o.names;
+  }
+};
+
+Snapshot Take(VstHost& host) {
+  Snapshot s;
+  s.chunk = host.GetChunk(true);
+  s.program = host.Dispatch(effGetProgram);
+  for (int i = 0; i < 6; ++i) s.names.push_back(host.ProgramNameIndexed(i));
+  return s;
+}
+
+// Every opcode with null pointers and out-of-range indices and values: no crash,
+// no change, 0 where the opcode has no answer of its own. Opcodes whose value
+// is a pointer (speaker arrangements) get 0 there; effClose comes last.
+TEST_F(PluginTest, DispatcherSweepWithNullPointersAndBadArguments) {
+  host.Dispatch(effOpen);
+  const Snapshot before = Take(host);
+  const VstInt32 indices[] = {-1, 51, 1000, INT_MIN, INT_MAX};
+  const VstIntPtr values[] = {0, -1, 6, INT_MAX, static_cast<VstIntPtr>(INT_MIN) - 1};
+  const float opts[] = {0.0f, -1.0f, std::numeric_limits<float>::quiet_NaN()};
+  for (VstInt32 opcode = 0; opcode <= 80; ++opcode) {
+    if (opcode == effClose) continue;
+    const bool valueIsPointer = opcode == effSetSpeakerArrangement || opcode == effGetSpeakerArrangement;
+    for (VstInt32 index : indices) {
+      for (VstIntPtr value : values) {
+        if (valueIsPointer && value != 0) continue;
+        // Program 0 and a block of 6 frames are valid requests, not bad ones.
+        if ((opcode == effSetProgram && value == 0) || (opcode == effSetBlockSize && value == 6))
+          continue;
+        for (float opt : opts) {
+          const VstIntPtr answer = host.Dispatch(opcode, index, value, nullptr, opt);
+          switch (opcode) {
+            case effGetProgram: EXPECT_EQ(answer, 0); break;
+            case effIdentify: EXPECT_EQ(answer, 0x4E764566); break;
+            case effCanBeAutomated: EXPECT_EQ(answer, 1); break;
+            case effGetPlugCategory: EXPECT_EQ(answer, kPlugCategSynth); break;
+            case effSetSpeakerArrangement: EXPECT_EQ(answer, 1); break;
+            case effGetVstVersion: EXPECT_EQ(answer, 2400); break;
+            case effGetSpeakerArrangement: EXPECT_EQ(answer, 1); break;
+            default: EXPECT_EQ(answer, 0) << "opcode " << opcode; break;
+          }
+        }
+      }
+    }
+  }
+  EXPECT_TRUE(Take(host) == before);
+  EXPECT_EQ(host.Effect()->numInputs, 2);
+  EXPECT_EQ(host.Effect()->flags, 0x1138);
+
+  // The instance still works afterwards.
+  std::vector<float> in(2048, 0.5f), out(2048, 0.0f);
+  float* ins[2] = {in.data(), in.data()};
+  float* outs[2] = {out.data(), out.data()};
+  host.ProcessReplacing(ins, outs, 2048);
+  EXPECT_EQ(out[2047], 0.5f);
+  host.Close();
+}
+
+TEST_F(PluginTest, CallsWithoutAnInstanceAreIgnored) {
+  AEffect orphan = *effect;
+  orphan.object = nullptr;
+  EXPECT_EQ(orphan.dispatcher(&orphan, effGetVstVersion, 0, 0, nullptr, 0), 0);
+  EXPECT_EQ(orphan.dispatcher(&orphan, effClose, 0, 0, nullptr, 0), 0);
+  EXPECT_EQ(orphan.dispatcher(nullptr, effOpen, 0, 0, nullptr, 0), 0);
+  orphan.setParameter(&orphan, 0, 0.5f);
+  EXPECT_EQ(orphan.getParameter(&orphan, 0), 0.0f);
+  orphan.processReplacing(&orphan, nullptr, nullptr, 64);
+  orphan.processDoubleReplacing(&orphan, nullptr, nullptr, 64);
+  orphan.process(&orphan, nullptr, nullptr, 64);
+}
+
+TEST_F(PluginTest, ProcessCallsWithBadArgumentsAreHarmless) {
+  std::vector<float> out(64, 2.0f);
+  float* outs[2] = {out.data(), nullptr};
+  host.ProcessReplacing(nullptr, outs, 64);  // no input array: silence in
+  for (float v : out) EXPECT_EQ(v, 0.0f);
+  host.ProcessReplacing(nullptr, nullptr, 64);
+  host.ProcessReplacing(nullptr, outs, 0);
+  host.ProcessReplacing(nullptr, outs, -5);
+  host.ProcessDouble(nullptr, nullptr, 64);
+  host.ProcessAccumulating(nullptr, nullptr, 64);
+}
+
+}  // namespace

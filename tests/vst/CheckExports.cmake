@@ -1,0 +1,17 @@
+# Fails unless the module's dynamic symbol table defines exactly VSTPluginMain and main.
+execute_process(COMMAND ${NM} -D --defined-only ${MODULE}
+                OUTPUT_VARIABLE symbols RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "nm failed on ${MODULE}")
+endif()
+string(REGEX MATCHALL "[^ \n]+\n" names "${symbols}")
+set(found "")
+foreach(line IN LISTS names)
+  string(STRIP "${line}" name)
+  list(APPEND found "${name}")
+endforeach()
+list(SORT found)
+if(NOT found STREQUAL "VSTPluginMain;main")
+  message(FATAL_ERROR "unexpected exports: ${found}")
+endif()
+message(STATUS "exports: ${found}")

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs what is missing on a Debian machine, builds, then either runs the main
+# job (default) or every test ("test").
+set -euo pipefail
+cd "$(dirname "$0")/.."
+mode="${1:-run}"
+
+packages=(cmake ninja-build g++ clang libgtest-dev binutils)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ "${#missing[@]}" -gt 0 ]; then
+  sudo_cmd=""
+  [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
+  $sudo_cmd apt-get update
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
+cmake --build build -j2
+
+case "$mode" in
+  test) ctest --test-dir build --output-on-failure -j2 ;;
+  run) ./build/dilatorix-info ./build/Dilatorix_64.so ;;
+  *) echo "usage: tools/setup.sh [run|test]" >&2; exit 2 ;;
+esac
