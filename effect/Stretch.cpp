@@ -11,34 +11,34 @@ Stretch::Stretch(audioMasterCallback host)
 }
 
 void Stretch::InitParamsFromSpecs() {
-  for (const StretchParamSpec& spec : StretchParamSpecs) {
-    IEffectParam& param = *Param(spec.index);
-    switch (spec.kind) {
+  for (const StretchParamSpec& record : StretchParamSpecs) {
+    IEffectParam& param = *Param(record.index);
+    switch (record.kind) {
       case StretchParamSpec::kDouble:
-        param.InitDouble(spec.name, spec.defaultValue, spec.min, spec.max, spec.step, "");
+        param.InitDouble(record.name, record.defaultValue, record.min, record.max, record.step, "");
         break;
       case StretchParamSpec::kInt:
-        param.InitInt(spec.name, static_cast<int>(spec.defaultValue), static_cast<int>(spec.min),
-                      static_cast<int>(spec.max), "");
+        param.InitInt(record.name, static_cast<int>(record.defaultValue), static_cast<int>(record.min),
+                      static_cast<int>(record.max), "");
         break;
       case StretchParamSpec::kEnum:
-        param.InitEnum(spec.name, spec.initialChoice, spec.choiceCount);
-        for (int i = 0; i < spec.choiceCount; ++i) param.SetDisplayText(i, spec.choiceTexts[i]);
+        param.InitEnum(record.name, record.initialChoice, record.choiceCount);
+        for (int i = 0; i < record.choiceCount; ++i) param.SetDisplayText(i, record.choiceTexts[i]);
         break;
       case StretchParamSpec::kBool:
-        param.InitBool(spec.name, spec.initialChoice != 0);
+        param.InitBool(record.name, record.initialChoice != 0);
         break;
     }
-    handlers[spec.index] = &spec;
+    handlers[record.index] = &record;
   }
 }
 
 void Stretch::ParamChanged(int index) {
   EffectLock guard(Lock());
   if (index < 0 || index >= kStretchParamCount) return;
-  const StretchParamSpec* spec = handlers[index];
-  if (spec == nullptr || spec->changeHandler == nullptr) return;
-  (this->*(spec->changeHandler))(*spec, Param(index)->Value());
+  const StretchParamSpec* record = handlers[index];
+  if (record == nullptr || record->changeHandler == nullptr) return;
+  (this->*(record->changeHandler))(*record, Param(index)->Value());
 }
 
 bool Stretch::SaveState(StateChunk& chunk) {

@@ -8,7 +8,7 @@
 class Stretch;
 struct StretchParamSpec;
 
-using StretchChangeHandler = void (Stretch::*)(const StretchParamSpec& spec, double value);
+using StretchChangeHandler = void (Stretch::*)(const StretchParamSpec& record, double value);
 
 struct StretchParamSpec {
   enum Kind : std::int32_t { kDouble = 0, kInt = 1, kEnum = 2, kBool = 3 };
