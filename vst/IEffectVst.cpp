@@ -341,30 +341,29 @@ float IEffectVst::VSTGetParameter(AEffect* e, VstInt32 index) {
   return param != nullptr ? static_cast<float>(param->GetNormalized()) : 0.0f;
 }
 
-void IEffectVst::VSTProcess(AEffect* e, float** inputs, float** outputs, VstInt32 frames) {
+// The three audio entries: the lock for the whole call, MIDI asked for when the
+// plug-in takes it, then the base's audio path.
+template <typename Run>
+void IEffectVst::RunAudioEntry(AEffect* e, Run run) {
   IEffectVst* plug = FromEffect(e);
   if (plug == nullptr) return;
   EffectLock guard(plug->Lock());
   if (plug->doesMidi) plug->CallHost(audioMasterWantMidi, 0, 1, nullptr, 0.0f);
-  plug->ProcessHostFloat(inputs, outputs, frames, true);
+  run(*plug);
+}
+
+void IEffectVst::VSTProcess(AEffect* e, float** inputs, float** outputs, VstInt32 frames) {
+  RunAudioEntry(e, [&](IEffectVst& plug) { plug.ProcessHostFloat(inputs, outputs, frames, true); });
 }
 
 void IEffectVst::VSTProcessReplacing(AEffect* e, float** inputs, float** outputs,
                                      VstInt32 frames) {
-  IEffectVst* plug = FromEffect(e);
-  if (plug == nullptr) return;
-  EffectLock guard(plug->Lock());
-  if (plug->doesMidi) plug->CallHost(audioMasterWantMidi, 0, 1, nullptr, 0.0f);
-  plug->ProcessHostFloat(inputs, outputs, frames, false);
+  RunAudioEntry(e, [&](IEffectVst& plug) { plug.ProcessHostFloat(inputs, outputs, frames, false); });
 }
 
 void IEffectVst::VSTProcessDoubleReplacing(AEffect* e, double** inputs, double** outputs,
                                            VstInt32 frames) {
-  IEffectVst* plug = FromEffect(e);
-  if (plug == nullptr) return;
-  EffectLock guard(plug->Lock());
-  if (plug->doesMidi) plug->CallHost(audioMasterWantMidi, 0, 1, nullptr, 0.0f);
-  plug->ProcessHostDouble(inputs, outputs, frames);
+  RunAudioEntry(e, [&](IEffectVst& plug) { plug.ProcessHostDouble(inputs, outputs, frames); });
 }
 
 VstIntPtr IEffectVst::CallHost(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,

@@ -59,6 +59,8 @@ class IEffectVst : public IEffectBase {
   const VstSpeakerArrangement& OutputArrangement() const { return outputArrangement; }
 
  private:
+  template <typename Run>
+  static void RunAudioEntry(AEffect* effect, Run run);
   VstIntPtr Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
   VstIntPtr CallHost(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
   VstTimeInfo* QueryTime(VstInt32 filter);
