@@ -1,0 +1,6 @@
+#include "audio/AudioFile.h"
+
+void AudioFile::Clear() {
+  name.Release();
+  AudioClip::Clear();
+}

@@ -1,0 +1,132 @@
+// One channel of samples in blocks of 1024 that never move: growing only adds
+// blocks (and reallocates the small index of block pointers), and sample i is
+// slot i & 1023 of block i >> 10. Blocks come from and go back to the buffer's
+// own pool. Filled by file reading, read by the engine and the displays under
+// the plug-in lock; one user at a time, no lock of its own.
+#pragma once
+
+#include <cstdint>
+#include <new>
+
+#include "audio/SampleBlockPool.h"
+
+template <typename T>
+class ExtensibleSampleBuffer {
+ public:
+  using Block = SampleBlock<T>;
+  static constexpr int kBlockShift = 10;
+  static constexpr int kBlockMask = Block::kSamples - 1;
+
+  ExtensibleSampleBuffer() : pool(new (std::nothrow) SampleBlockPool<T>), ownsPool(true) {
+    ReserveIndex(16);
+    EnsureCapacity(1);
+  }
+  ExtensibleSampleBuffer(const ExtensibleSampleBuffer&) = delete;
+  ExtensibleSampleBuffer& operator=(const ExtensibleSampleBuffer&) = delete;
+  virtual ~ExtensibleSampleBuffer() {
+    Clear();
+    delete[] blockIndex.items;
+    if (ownsPool) delete pool;
+  }
+
+  // Adds zeroed blocks until n samples fit. False when a block or a larger
+  // index cannot be had: growth stops there and capacity tells what there is.
+  bool EnsureCapacity(int n) {
+    while (capacity < n) {
+      if (!ReserveIndex(blockIndex.count + 1)) return false;
+      Block* block = pool != nullptr ? pool->Acquire() : new (std::nothrow) Block;
+      if (block == nullptr) return false;
+      for (T& sample : block->samples) sample = T();
+      LinkAtTail(block);
+      blockIndex.items[blockIndex.count++] = block;
+      capacity += Block::kSamples;
+      capacityDouble = capacity;
+    }
+    return true;
+  }
+
+  // Appends count samples. When the room for all of them cannot be had,
+  // nothing is appended and false is returned.
+  bool Append(int count, const T* samples) {
+    if (count <= 0) return true;
+    if (count > INT32_MAX - length || !EnsureCapacity(length + count)) return false;
+    for (int k = 0; k < count; ++k) At(length + k) = samples[k];
+    length += count;
+    lengthDouble = length;
+    return true;
+  }
+
+  // No boundary test: readers keep 0 <= i < length, writers 0 <= i < capacity.
+  T& At(int i) { return blockIndex.items[i >> kBlockShift]->samples[i & kBlockMask]; }
+  const T& At(int i) const { return blockIndex.items[i >> kBlockShift]->samples[i & kBlockMask]; }
+
+  // Gives every block back to the pool, oldest first; holds no block after.
+  void Clear() {
+    while (ring.head != nullptr) {
+      Block* block = ring.head;
+      if (block->next == block) {
+        ring.head = ring.tail = nullptr;
+      } else {
+        block->prev->next = block->next;
+        block->next->prev = block->prev;
+        ring.head = block->next;
+      }
+      block->next = block->prev = nullptr;
+      if (pool != nullptr)
+        pool->GiveBack(block);
+      else
+        delete block;
+    }
+    for (std::int32_t k = 0; k < blockIndex.count; ++k) blockIndex.items[k] = nullptr;
+    blockIndex.count = 0;
+    capacity = length = 0;
+    capacityDouble = lengthDouble = 0.0;
+  }
+
+  int BlockCount() const { return blockIndex.count; }
+  const Block* BlockAt(int k) const { return blockIndex.items[k]; }
+  int IndexCapacity() const { return blockIndex.capacity; }
+
+  std::int32_t capacity = 0;
+  double capacityDouble = 0.0;
+  std::int32_t length = 0;
+  double lengthDouble = 0.0;
+  SampleBlockPool<T>* pool;
+  bool ownsPool;
+
+ private:
+  // Room for n block pointers, grown to n + 8 entries.
+  bool ReserveIndex(int n) {
+    if (blockIndex.capacity >= n) return true;
+    auto** grown = new (std::nothrow) Block*[static_cast<std::size_t>(n) + 8]();
+    if (grown == nullptr) return false;
+    for (std::int32_t k = 0; k < blockIndex.count; ++k) grown[k] = blockIndex.items[k];
+    delete[] blockIndex.items;
+    blockIndex.items = grown;
+    blockIndex.capacity = n + 8;
+    return true;
+  }
+
+  void LinkAtTail(Block* block) {
+    if (ring.head == nullptr) {
+      block->next = block->prev = block;
+      ring.head = ring.tail = block;
+      return;
+    }
+    block->prev = ring.tail;
+    block->next = ring.head;
+    ring.tail->next = block;
+    ring.head->prev = block;
+    ring.tail = block;
+  }
+
+  struct {
+    Block* head = nullptr;
+    Block* tail = nullptr;
+  } ring;
+  struct {
+    Block** items = nullptr;
+    std::int32_t capacity = 0;
+    std::int32_t count = 0;
+  } blockIndex;
+};

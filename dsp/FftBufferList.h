@@ -1,0 +1,33 @@
+// The owning list of analysed spectral frames of one channel. Frames are added
+// while a clip is analysed and destroyed by Clear when another is loaded; the
+// engine and the spectrograph read them by index. Single owner, no lock.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "dsp/ComplexFrame.h"
+
+class FftBufferList {
+ public:
+  FftBufferList();
+  FftBufferList(const FftBufferList&) = delete;
+  FftBufferList& operator=(const FftBufferList&) = delete;
+  virtual ~FftBufferList();
+
+  // Takes the frame; false (and the frame destroyed) when there is no room.
+  bool Add(std::unique_ptr<ComplexFrame> frame);
+  // Destroys every frame; the capacity stays.
+  void Clear();
+  int Count() const { return count; }
+  int Capacity() const { return capacity; }
+  ComplexFrame* At(int i) const { return items[i]; }
+
+ private:
+  // Room for n entries, grown to n + 8; false when the memory cannot be had.
+  bool Reserve(int n);
+
+  ComplexFrame** items = nullptr;
+  std::int32_t capacity = 0;
+  std::int32_t count = 0;
+};
