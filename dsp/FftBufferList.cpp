@@ -1,35 +1,19 @@
 #include "dsp/FftBufferList.h"
 
-#include <new>
+FftBufferList::FftBufferList() { items.Resize(16); }
 
-FftBufferList::FftBufferList() { Reserve(16); }
-
-FftBufferList::~FftBufferList() {
-  Clear();
-  delete[] items;
-}
-
-bool FftBufferList::Reserve(int n) {
-  if (capacity >= n) return true;
-  auto** grown = new (std::nothrow) ComplexFrame*[static_cast<std::size_t>(n) + 8]();
-  if (grown == nullptr) return false;
-  for (std::int32_t i = 0; i < count; ++i) grown[i] = items[i];
-  delete[] items;
-  items = grown;
-  capacity = n + 8;
-  return true;
-}
+FftBufferList::~FftBufferList() { Clear(); }
 
 bool FftBufferList::Add(std::unique_ptr<ComplexFrame> frame) {
-  if (!Reserve(count + 1)) return false;
-  items[count++] = frame.release();
+  if (!items.Resize(items.count + 1)) return false;
+  items.data[items.count++] = frame.release();
   return true;
 }
 
 void FftBufferList::Clear() {
-  for (std::int32_t i = 0; i < count; ++i) {
-    delete items[i];
-    items[i] = nullptr;
+  for (std::int32_t i = 0; i < items.count; ++i) {
+    delete items.data[i];
+    items.data[i] = nullptr;
   }
-  count = 0;
+  items.count = 0;
 }

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "dsp/ComplexFrame.h"
+#include "dsp/VariableLengthArray.h"
 
 class FftBufferList {
  public:
@@ -19,15 +20,11 @@ class FftBufferList {
   bool Add(std::unique_ptr<ComplexFrame> frame);
   // Destroys every frame; the capacity stays.
   void Clear();
-  int Count() const { return count; }
-  int Capacity() const { return capacity; }
-  ComplexFrame* At(int i) const { return items[i]; }
+  int Count() const { return items.count; }
+  int Capacity() const { return items.capacity; }
+  ComplexFrame* At(int i) const { return items.data[i]; }
 
  private:
-  // Room for n entries, grown to n + 8; false when the memory cannot be had.
-  bool Reserve(int n);
-
-  ComplexFrame** items = nullptr;
-  std::int32_t capacity = 0;
-  std::int32_t count = 0;
+  // Grows to eight entries past what it must hold; new entries are null.
+  VariableLengthArray<ComplexFrame*, 8> items;
 };
