@@ -284,7 +284,7 @@ void StretchEngine::NextHop() {
 
 void StretchEngine::SynthesiseFrame(int c, int frameA, int frameB) {
   blurCurrentMs = blurNominalMs + (blurTransientMs - blurNominalMs) * transientAmount;
-  const int blurFrames = std::max(1, TruncToInt32(blurCurrentMs / (kHop * 1000.0 / sampleRate)));
+  const int blurFrames = BlurFrames(blurCurrentMs, sampleRate);
   outSpectrumIndex ^= 1;
   double* spectrum = outSpectrum[outSpectrumIndex]->data;
 
@@ -352,6 +352,10 @@ void StretchEngine::SynthesiseFrame(int c, int frameA, int frameB) {
   for (int j = 0; j < kSize; ++j) acc[j] += y[2 * j] * window[j];
   std::memcpy(outHop[c].data, acc, sizeof(double) * kHop);
   std::memmove(acc, acc + kHop, sizeof(double) * kSize);
+}
+
+int StretchEngine::BlurFrames(double ms, double sampleRateHz) {
+  return std::max(1, TruncToInt32(ms / (kHop * 1000.0 / sampleRateHz)));
 }
 
 double StretchEngine::Wrap(double x) {

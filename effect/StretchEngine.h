@@ -64,6 +64,8 @@ class StretchEngine {
 
   // Brings x into [-pi, pi] by a whole, even number of half turns.
   static double Wrap(double x);
+  // Frames a blur of ms spans at a sample rate in Hz: at least one.
+  static int BlurFrames(double ms, double sampleRateHz);
   // Next draw in [0, 1).
   double Random();
 

@@ -134,8 +134,16 @@ TEST(StretchEngine, TransientCurveShapesAndGuards) {
   AudioClip clip;
   StretchEngine engine;
   FillClip(clip, 1, 20000, Silence);
+  engine.nominalRate = engine.currentRate = 0.5;
+  engine.transientRate = 1.0;
   Analyse(engine, clip);
   for (int k = 0; k < engine.hfc.count; ++k) EXPECT_EQ(engine.transientCurve.data[k], 0.0);
+  std::vector<double> l(1024), r(1024);
+  for (int hop = 0; hop < 30; ++hop) {  // no transient: the nominal rate throughout
+    engine.PullOutput(l.data(), r.data(), 1024);
+    ASSERT_EQ(engine.currentRate, 0.5);
+  }
+  engine.nominalRate = engine.transientRate = engine.currentRate = 1.0;
 
   // Clicks in silence: the curve marks them, normalised to 0..1.
   FillClip(clip, 1, 20 * 1024, [](int, int i) { return i % 5120 == 100 ? 1.0 : 0.0; });
@@ -329,6 +337,9 @@ TEST(StretchEngine, BlurWindow) {
   EXPECT_EQ(rightBlurred, rightPure);
   EXPECT_NE(Rms(rightPure, 4096, 20000), 0.0);
 
+  EXPECT_EQ(StretchEngine::BlurFrames(1000.0, 44100.0), 43);
+  EXPECT_EQ(StretchEngine::BlurFrames(10.0, 44100.0), 1);
+  EXPECT_EQ(StretchEngine::BlurFrames(0.0, 44100.0), 1);
   // 1000 ms at 44100 Hz is 43 frames: the draws then differ from frame to frame.
   StretchEngine wide;
   wide.blurNominalMs = wide.blurTransientMs = 1000.0;
