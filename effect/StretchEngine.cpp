@@ -175,8 +175,22 @@ void StretchEngine::FinishAnalysis() {
   }
   transientCurve.Release();
   RebuildTransientCurve();
+  AlignSynthesisPhase();
   if (onAnalysisFinished) onAnalysisFinished();
   analysisPending = false;
+}
+
+// Playback advances before it synthesises, so the first frame's increments (its
+// absolute phases) would never be accumulated: every bin would keep a fixed
+// offset that shifts each synthesised frame inside the window and costs a fifth
+// of the level. Starting from the first frame's phases keeps output and
+// analysis phases aligned.
+void StretchEngine::AlignSynthesisPhase() {
+  for (int c = 0; c < ChannelsToProcess(); ++c) {
+    if (frames[c].Count() == 0) continue;
+    const double* first = frames[c].At(0)->data;
+    for (int b = 0; b <= kTopBin; ++b) synthPhase[c].data[b] = first[2 * b + 1];
+  }
 }
 
 void StretchEngine::RebuildTransientCurve() {

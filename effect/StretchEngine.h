@@ -113,6 +113,7 @@ class StretchEngine {
 
  private:
   void AnalyseFrame(int channel);
+  void AlignSynthesisPhase();
   void NextHop();
   void SynthesiseFrame(int channel, int frameA, int frameB);
   int ChannelsToProcess() const;
