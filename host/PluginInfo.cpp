@@ -5,6 +5,10 @@
 
 #include "host/VstHost.h"
 
+#ifndef DILATORIX_DEFAULT_PLUGIN
+#define DILATORIX_DEFAULT_PLUGIN "Dilatorix_64.so"  // built outside CMake: next to the tool
+#endif
+
 int main(int argc, char** argv) {
   const std::string path = argc > 1 ? argv[1] : DILATORIX_DEFAULT_PLUGIN;
   if (argc > 2) {

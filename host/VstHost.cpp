@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -36,9 +37,10 @@ bool VstHost::LoadEntry(const std::string& path, const char* symbol, std::string
   if (entry == nullptr && symbol == nullptr) entry = dlsym(library, "main");
   if (entry == nullptr) return fail(path + " has no VST 2 entry point");
 
+  VstHost* const outer = loadingHost;  // a plug-in may itself load one while being created
   loadingHost = this;
   AEffect* created = reinterpret_cast<EntryProc>(entry)(passNullCallback ? nullptr : &Callback);
-  loadingHost = nullptr;
+  loadingHost = outer;
   if (created == nullptr) return fail(path + ": the entry point created no instance");
   if (created->magic != kEffectMagic) return fail(path + ": not a VST 2 effect (bad magic)");
   effect = created;
@@ -69,23 +71,28 @@ VstIntPtr VstHost::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, vo
 }
 
 void VstHost::SetParameter(int index, float value) {
-  if (effect != nullptr) effect->setParameter(effect, index, value);
+  if (effect != nullptr && effect->setParameter != nullptr)
+    effect->setParameter(effect, index, value);
 }
 
 float VstHost::GetParameter(int index) {
-  return effect != nullptr ? effect->getParameter(effect, index) : 0.f;
+  if (effect == nullptr || effect->getParameter == nullptr) return 0.f;
+  return effect->getParameter(effect, index);
 }
 
 void VstHost::ProcessAccumulating(float** inputs, float** outputs, int frames) {
-  if (effect != nullptr) effect->process(effect, inputs, outputs, frames);
+  if (effect != nullptr && effect->process != nullptr)
+    effect->process(effect, inputs, outputs, frames);
 }
 
 void VstHost::ProcessReplacing(float** inputs, float** outputs, int frames) {
-  if (effect != nullptr) effect->processReplacing(effect, inputs, outputs, frames);
+  if (effect != nullptr && effect->processReplacing != nullptr)
+    effect->processReplacing(effect, inputs, outputs, frames);
 }
 
 void VstHost::ProcessDouble(double** inputs, double** outputs, int frames) {
-  if (effect != nullptr) effect->processDoubleReplacing(effect, inputs, outputs, frames);
+  if (effect != nullptr && effect->processDoubleReplacing != nullptr)
+    effect->processDoubleReplacing(effect, inputs, outputs, frames);
 }
 
 std::string VstHost::TextQuery(VstInt32 opcode, VstInt32 index) {

@@ -1,0 +1,175 @@
+// The last resampling stage for ratios that are not a power of two: every output
+// is a short windowed-sinc filter evaluated at the exact fractional input
+// position. The filters for all fractional positions are precomputed once per
+// program run as second-order spline coefficients, so an output costs one table
+// row and TapCount polynomial evaluations. The table is shared, read-only, by
+// every object of an instance; each object has its own ring and position, and
+// is used by one thread at a time.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+
+#include "resampler/BesselI0.h"
+#include "resampler/DspProcessor.h"
+
+namespace resamp {
+
+template <int TapCount, int FractionSteps>
+class DspFracInterpolator : public DspProcessor {
+ public:
+  static constexpr int kHalf = TapCount / 2;  // M
+  static constexpr int kRing = 256;
+  static constexpr int kRows = FractionSteps + 8;
+
+  struct Coefficients {
+    double c0, c1, c2;
+  };
+
+  // inputRate S' and outputRate D in Hz; startFraction is the fractional
+  // latency the stage before hands over.
+  DspFracInterpolator(double inputRate, double outputRate, double startFraction)
+      : inputRate(inputRate), outputRate(outputRate), startFraction(startFraction) {
+    Clear();
+  }
+
+  void Clear() override {
+    readIndex = kRing - kHalf + 1;
+    // The silent history before the first input.
+    for (int i = readIndex; i < kRing; ++i) ring[i] = ring[i + kRing] = 0.0;
+    writeIndex = 0;
+    pending = 0;
+    outputCount = 0;
+    wholePosition = 0;
+    fraction = positionOffset = startFraction;
+  }
+
+  int MaxOutputFor(int maxInput) const override {
+    return static_cast<int>(std::ceil(maxInput * outputRate / inputRate)) + 1;
+  }
+  int InputNeededFor(int outputs) const override { return outputs + kHalf; }
+
+  // Writes into output, which must hold MaxOutputFor(count) values (it may be
+  // the input buffer when the rate goes down).
+  int Process(const double* input, int count, double*& output) override {
+    const Coefficients(*table)[TapCount] = Table();
+    const double ratio = inputRate / outputRate;
+    int produced = 0;
+    for (int consumed = 0; consumed < count;) {
+      int c = count - consumed;
+      if (c > kRing - writeIndex) c = kRing - writeIndex;
+      if (c > kRing - kHalf + 1 - pending) c = kRing - kHalf + 1 - pending;
+      for (int k = 0; k < c; ++k) ring[writeIndex + k] = ring[writeIndex + k + kRing] = input[consumed + k];
+      consumed += c;
+      pending += c;
+      writeIndex = (writeIndex + c) % kRing;
+
+      while (pending > kHalf) {
+        const double x = fraction * FractionSteps;
+        const int row = static_cast<int>(x);
+        const double d = x - row;
+        const double* samples = ring + readIndex;
+        double sum = 0.0;
+        for (int t = 0; t < TapCount; ++t) {
+          const Coefficients& k = table[row][t];
+          sum += (k.c0 + (k.c1 + k.c2 * d) * d) * samples[t];
+        }
+        output[produced++] = sum;
+        // From a count times the ratio, never by adding the ratio up.
+        ++outputCount;
+        const double position = outputCount * ratio + positionOffset;
+        const std::int32_t whole = static_cast<std::int32_t>(position);
+        const std::int32_t step = whole - wholePosition;
+        wholePosition = whole;
+        pending -= step;
+        readIndex = (readIndex + step) % kRing;
+        fraction = position - whole;
+      }
+    }
+    if (outputCount > 1000) {  // keep the count small
+      positionOffset = fraction;
+      outputCount = 0;
+      wholePosition = 0;
+    }
+    return produced;
+  }
+
+  // Rows 0..FractionSteps hold the spline of each tap; row k is centred on a
+  // fractional delay of 1 - k / FractionSteps.
+  static const Coefficients (*Table())[TapCount] {
+    static const TableBuilder built;
+    return built.rows;
+  }
+
+ private:
+  struct TableBuilder {
+    Coefficients rows[kRows][TapCount];
+    TableBuilder() {
+      const double pi = std::acos(-1.0);
+      for (int e = FractionSteps + 3; e >= -4; --e) {
+        Coefficients* row = rows[FractionSteps + 3 - e];
+        const double phi = static_cast<double>(e) / FractionSteps;
+        double sum = 0.0;
+        for (int t = 0; t < TapCount; ++t) {
+          const double x = t - kHalf + phi;
+          double value = 0.0;
+          if (x >= -kHalf && x <= kHalf) {
+            const double w = Window(x, pi);
+            value = std::fabs(x) <= 1e-13 ? w : w * std::sin(pi * x) / (pi * x);
+          }
+          row[t].c0 = value;
+          sum += value;
+        }
+        for (int t = 0; t < TapCount; ++t) row[t].c0 /= sum;
+      }
+      // The spline pass reads c0 of rows k..k+7; row k's own c0 is rewritten
+      // only after every row that reads it is done.
+      for (int k = 0; k <= FractionSteps; ++k) {
+        for (int t = 0; t < TapCount; ++t) {
+          const double xm3 = rows[k][t].c0, xm2 = rows[k + 1][t].c0, xm1 = rows[k + 2][t].c0;
+          const double x0 = rows[k + 3][t].c0, x1 = rows[k + 4][t].c0, x2 = rows[k + 5][t].c0;
+          const double x3 = rows[k + 6][t].c0, x4 = rows[k + 7][t].c0;
+          rows[k][t].c1 = (61 * (x1 - xm1) + 16 * (xm2 - x2) + 3 * (x3 - xm3)) / 76;
+          rows[k][t].c2 =
+              (106 * (xm1 + x1) + 10 * x3 + 6 * xm3 - 3 * x4 - 29 * (xm2 + x2) - 167 * x0) / 76;
+          rows[k][t].c0 = x0;
+        }
+      }
+    }
+  };
+
+  // The 18-tap instance uses a product of raised cosines, the 24-tap one a
+  // Kaiser window; both are raised to a power.
+  static double Window(double x, double pi) {
+    if (TapCount == 18) {
+      const double p[4] = {0.27930548, 0.94898807, 0.70335882, 0.3208018};
+      const double power = 0.59102482;
+      double w = 1.0;
+      int exponent = 1;
+      for (int k = 0; k < 4; ++k, exponent *= 2)
+        w *= std::pow((1.0 + std::cos(p[k] * pi * x / kHalf)) / 2.0, exponent);
+      return w < 0 ? -std::pow(-w, power) : std::pow(w, power);
+    }
+    const double beta = 12.55262798, power = 1.51553897;
+    const double r = x / kHalf;
+    return std::pow(BesselI0(beta * std::sqrt(std::fmax(0.0, 1.0 - r * r))) / BesselI0(beta), power);
+  }
+
+  double inputRate;
+  double outputRate;
+  double startFraction;
+  double ring[2 * kRing] = {};
+  std::int32_t writeIndex = 0;
+  std::int32_t readIndex = 0;
+  std::int32_t pending = 0;
+  std::int32_t outputCount = 0;
+  std::int32_t wholePosition = 0;
+  double fraction = 0.0;
+  double positionOffset = 0.0;
+};
+
+// Both tables are built when the program starts, not on the first call.
+inline const auto* const kInterpolatorTable18 = DspFracInterpolator<18, 137>::Table();
+inline const auto* const kInterpolatorTable24 = DspFracInterpolator<24, 673>::Table();
+
+}  // namespace resamp
