@@ -5,6 +5,7 @@
 // the plug-in lock; one user at a time, no lock of its own.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <new>
 
@@ -16,7 +17,12 @@ class ExtensibleSampleBuffer {
   using Block = SampleBlock<T>;
   static constexpr int kBlockShift = 10;
   static constexpr int kBlockMask = Block::kSamples - 1;
+  // The largest capacity that is a whole number of blocks and fits an int32.
+  static constexpr std::int32_t kMaxCapacity = INT32_MAX / Block::kSamples * Block::kSamples;
 
+  // Holds one zeroed block afterwards unless memory ran out; then capacity is 0
+  // and the first Append reports it. Without a pool blocks come straight from
+  // the heap and go straight back.
   ExtensibleSampleBuffer() : pool(new (std::nothrow) SampleBlockPool<T>), ownsPool(true) {
     ReserveIndex(16);
     EnsureCapacity(1);
@@ -30,8 +36,10 @@ class ExtensibleSampleBuffer {
   }
 
   // Adds zeroed blocks until n samples fit. False when a block or a larger
-  // index cannot be had: growth stops there and capacity tells what there is.
+  // index cannot be had, or n exceeds kMaxCapacity (then nothing is taken):
+  // growth stops there and capacity tells what there is.
   bool EnsureCapacity(int n) {
+    if (n > kMaxCapacity) return false;
     while (capacity < n) {
       if (!ReserveIndex(blockIndex.count + 1)) return false;
       Block* block = pool != nullptr ? pool->Acquire() : new (std::nothrow) Block;
@@ -46,9 +54,11 @@ class ExtensibleSampleBuffer {
   }
 
   // Appends count samples. When the room for all of them cannot be had,
-  // nothing is appended and false is returned.
+  // nothing is appended (length stays, false is returned); blocks gained on the
+  // way stay held, zeroed, for the next attempt.
   bool Append(int count, const T* samples) {
     if (count <= 0) return true;
+    if (samples == nullptr) return false;
     if (count > INT32_MAX - length || !EnsureCapacity(length + count)) return false;
     for (int k = 0; k < count; ++k) At(length + k) = samples[k];
     length += count;
@@ -83,16 +93,20 @@ class ExtensibleSampleBuffer {
     capacityDouble = lengthDouble = 0.0;
   }
 
+  // For inspection: the blocks held in acquisition order, the room in the
+  // index, and the pool (null when it could not be created).
   int BlockCount() const { return blockIndex.count; }
   const Block* BlockAt(int k) const { return blockIndex.items[k]; }
   int IndexCapacity() const { return blockIndex.capacity; }
+  const SampleBlockPool<T>* Pool() const { return pool; }
+  bool OwnsPool() const { return ownsPool; }
 
+  // Sample slots held (always 1024 x BlockCount()) and samples stored; each
+  // kept as an integer and as a double, changed together. Read-only for users.
   std::int32_t capacity = 0;
   double capacityDouble = 0.0;
   std::int32_t length = 0;
   double lengthDouble = 0.0;
-  SampleBlockPool<T>* pool;
-  bool ownsPool;
 
  private:
   // Room for n block pointers, grown to n + 8 entries.
@@ -120,10 +134,14 @@ class ExtensibleSampleBuffer {
     ring.tail = block;
   }
 
+  SampleBlockPool<T>* pool;
+  bool ownsPool;
+  // The blocks held, circular, head the oldest.
   struct {
     Block* head = nullptr;
     Block* tail = nullptr;
   } ring;
+  // Entry k holds samples k * 1024 ... k * 1024 + 1023.
   struct {
     Block** items = nullptr;
     std::int32_t capacity = 0;

@@ -4,13 +4,17 @@
 #include <cstring>
 
 bool SafeString::Set(const char* value) {
-  Release();
-  if (value == nullptr) return true;
+  if (value == nullptr) {
+    Release();
+    return true;
+  }
+  // Copy before freeing: value may be this string's own text.
   const std::size_t size = std::strlen(value) + 1;
-  text = static_cast<char*>(std::malloc(size));
-  if (text == nullptr) return false;
-  std::memcpy(text, value, size);
-  return true;
+  char* copy = static_cast<char*>(std::malloc(size));
+  if (copy != nullptr) std::memcpy(copy, value, size);
+  Release();
+  text = copy;
+  return copy != nullptr;
 }
 
 void SafeString::Release() {

@@ -1,4 +1,5 @@
-// Text on the C heap, or none; freed with the object. Single owner.
+// Text on the C heap, or none. Single owner, no lock; freed with the object.
+// AudioFile keeps its name in one.
 #pragma once
 
 class SafeString {
@@ -8,9 +9,11 @@ class SafeString {
   SafeString& operator=(const SafeString&) = delete;
   virtual ~SafeString() { Release(); }
 
-  // Copies text; false (and no text) when the copy cannot be had.
+  // Replaces the text with a copy of text (null leaves none). False, and no
+  // text, when the copy cannot be allocated.
   bool Set(const char* text);
   const char* Get() const { return text; }
+  // Frees the text; Get() is null afterwards.
   void Release();
 
  private:

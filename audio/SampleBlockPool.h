@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <new>
 
+// Always on exactly one list: the ring of the buffer holding it, or a pool's queue.
+// Slot k holds sample (block number x 1024 + k) of its buffer.
 template <typename T>
 struct SampleBlock {
   static constexpr int kSamples = 1024;
@@ -63,8 +65,9 @@ class SampleBlockPool {
     ++freeCount;
   }
 
+  // The queue runs from first (given back longest ago) through next to last.
   Block* first = nullptr;
   Block* last = nullptr;
-  std::int32_t freeCount = 0;
-  std::int32_t allocatedCount = 0;
+  std::int32_t freeCount = 0;       // blocks in the queue
+  std::int32_t allocatedCount = 0;  // blocks ever taken from the heap
 };

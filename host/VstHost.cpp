@@ -134,8 +134,8 @@ VstIntPtr VstHost::SetChunk(const std::vector<unsigned char>& chunk, bool progra
 }
 
 int VstHost::CallCount(VstInt32 opcode) const {
-  return static_cast<int>(std::count_if(calls.begin(), calls.end(),
-                                        [opcode](const HostCall& c) { return c.opcode == opcode; }));
+  return static_cast<int>(std::count_if(
+      calls.begin(), calls.end(), [opcode](const HostCall& c) { return c.opcode == opcode; }));
 }
 
 void VstHost::ClearRecords() {
