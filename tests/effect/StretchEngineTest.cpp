@@ -1,5 +1,7 @@
 #include "effect/StretchEngine.h"
 
+#include "tests/support/AllocationCounter.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -8,30 +10,6 @@
 #include <new>
 #include <thread>
 #include <vector>
-
-// Counts heap allocations made on this thread while counting is switched on.
-namespace {
-thread_local bool countAllocations = false;
-thread_local int allocations = 0;
-}  // namespace
-
-void* operator new(std::size_t size) {
-  if (countAllocations) ++allocations;
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-  throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-  if (countAllocations) ++allocations;
-  return std::malloc(size == 0 ? 1 : size);
-}
-void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
-  return operator new(size, tag);
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -350,11 +328,9 @@ TEST(StretchEngine, PlaybackAllocatesNothing) {
   engine.direction = StretchEngine::kRandomWalk;
   Analyse(engine, clip);
   std::vector<double> l(4096), r(4096);
-  allocations = 0;
-  countAllocations = true;
+  AllocationCounter counter;
   for (int i = 0; i < 50; ++i) engine.PullOutput(l.data(), r.data(), 4096);
-  countAllocations = false;
-  EXPECT_EQ(allocations, 0);
+  EXPECT_EQ(counter.Count(), 0);
 }
 
 TEST(StretchEngine, EnginesOnTwoThreadsMatchTheirOutputAlone) {
