@@ -1,0 +1,278 @@
+#include "audio/AudioFileParser.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "resampler/DspResampler.h"
+
+namespace {
+
+constexpr std::uint32_t Id(const char (&text)[5]) {
+  return static_cast<std::uint32_t>(static_cast<unsigned char>(text[0])) << 24 |
+         static_cast<std::uint32_t>(static_cast<unsigned char>(text[1])) << 16 |
+         static_cast<std::uint32_t>(static_cast<unsigned char>(text[2])) << 8 |
+         static_cast<unsigned char>(text[3]);
+}
+
+// Little-endian words read as numbers hold the identifier's bytes reversed.
+constexpr std::uint32_t LittleId(const char (&text)[5]) {
+  return static_cast<std::uint32_t>(static_cast<unsigned char>(text[3])) << 24 |
+         static_cast<std::uint32_t>(static_cast<unsigned char>(text[2])) << 16 |
+         static_cast<std::uint32_t>(static_cast<unsigned char>(text[1])) << 8 |
+         static_cast<unsigned char>(text[0]);
+}
+
+constexpr std::uint16_t kFormatPcm = 1;
+constexpr std::uint16_t kFormatFloat = 3;
+constexpr std::uint16_t kFormatExtensible = 0xFFFE;
+
+}  // namespace
+
+AudioFileParser::AudioFileParser(AudioFile& target, double rate) : clip(target), targetRate(rate) {}
+
+bool AudioFile::Load(const std::string& path, double targetRate) {
+  Clear();
+  AudioFileParser parser(*this, targetRate);
+  return parser.Load(path);
+}
+
+bool AudioFileParser::Load(const std::string& path) {
+  if (!reader.Open(path)) return false;
+  bool result = false;
+  if (IsWave())
+    result = ReadWave();
+  else if (IsAiff())
+    result = ReadAiff();
+  reader.Close();
+  return result;
+}
+
+bool AudioFileParser::IsWave() {
+  reader.Seek(0);
+  const std::uint32_t riff = reader.ReadLittleEndian32();
+  const std::uint32_t size = reader.ReadLittleEndian32();
+  const std::uint32_t wave = reader.ReadLittleEndian32();
+  return !reader.atEnd && !reader.failed && riff == LittleId("RIFF") &&
+         static_cast<std::int64_t>(size) == reader.size - 8 && wave == LittleId("WAVE");
+}
+
+bool AudioFileParser::IsAiff() {
+  reader.Seek(0);
+  const std::uint32_t form = reader.ReadBigEndian32();
+  const std::uint32_t size = reader.ReadBigEndian32();
+  const std::uint32_t aiff = reader.ReadBigEndian32();
+  return !reader.atEnd && !reader.failed && form == Id("FORM") &&
+         static_cast<std::int64_t>(size) == reader.size - 8 && aiff == Id("AIFF");
+}
+
+void AudioFileParser::ReadFormat(std::uint32_t chunkSize) {
+  std::uint16_t tag = reader.ReadLittleEndian16();
+  channelCount = static_cast<std::int16_t>(reader.ReadLittleEndian16());
+  const std::uint32_t rate = reader.ReadLittleEndian32();
+  reader.ReadLittleEndian32();  // byte rate
+  reader.ReadLittleEndian16();  // block align
+  bitsPerSample = reader.ReadLittleEndian16();
+  std::int64_t consumed = 16;
+  if (chunkSize >= 18) {
+    const std::uint16_t extension = reader.ReadLittleEndian16();
+    consumed += 2;
+    // The extensible form names its real format in the sub-format's first word.
+    if (tag == kFormatExtensible && extension >= 22 && chunkSize >= 40) {
+      reader.ReadLittleEndian16();  // valid bits
+      reader.ReadLittleEndian32();  // channel mask
+      tag = reader.ReadLittleEndian16();
+      consumed += 8;
+    }
+  }
+  // Whatever the chunk holds beyond what was read is passed over by its size.
+  if (chunkSize > consumed) reader.Skip(chunkSize - consumed);
+  if (chunkSize % 2 != 0) reader.Skip(1);
+  encoding = tag == kFormatFloat ? Encoding::kFloat : Encoding::kInteger;
+  clip.channels = channelCount;
+  clip.sampleRate = clip.fileSampleRate = rate;
+}
+
+bool AudioFileParser::ReadWave() {
+  reader.Seek(0);
+  if (reader.ReadLittleEndian32() != LittleId("RIFF") || reader.failed) return false;
+  reader.ReadLittleEndian32();
+  reader.ReadLittleEndian32();
+  bool dataSeen = false;
+  while (true) {
+    const std::uint32_t id = reader.ReadLittleEndian32();
+    if (reader.atEnd || reader.failed) break;
+    if (id == LittleId("fmt ")) {
+      ReadFormat(reader.ReadLittleEndian32());
+      if (clip.sampleRate == 0.0) return false;
+    } else if (id == LittleId("RIFF")) {
+      reader.ReadLittleEndian32();
+      reader.ReadLittleEndian32();
+    } else if (id == LittleId("data")) {
+      dataSeen = true;
+      const std::uint32_t size = reader.ReadLittleEndian32();
+      const std::int64_t end = reader.Position() + size + (size % 2);
+      const bool depthKnown = bitsPerSample == 8 || bitsPerSample == 16 || bitsPerSample == 24 ||
+                              bitsPerSample == 32 || (bitsPerSample == 64 && encoding == Encoding::kFloat);
+      if (channelCount >= 1 && bitsPerSample >= 8 && depthKnown) {
+        const std::uint64_t frames =
+            size / static_cast<std::uint32_t>(channelCount) / static_cast<std::uint32_t>(bitsPerSample / 8);
+        ReadSamples(frames, false, false);
+      }
+      reader.Seek(end);
+    } else {
+      const std::uint32_t size = reader.ReadLittleEndian32();
+      reader.Skip(static_cast<std::int64_t>(size) + (size % 2));  // odd chunks carry a pad byte
+    }
+  }
+  Flush();
+  return dataSeen;
+}
+
+bool AudioFileParser::ReadAiff() {
+  if (!IsAiff()) return false;
+  std::uint64_t frameCount = 0;
+  bool dataSeen = false;
+  std::uint32_t id = reader.ReadBigEndian32();
+  while (!reader.atEnd && !reader.failed) {
+    if (id == Id("COMM")) {
+      const std::uint32_t size = reader.ReadBigEndian32();
+      channelCount = static_cast<std::int16_t>(reader.ReadBigEndian16());
+      frameCount = reader.ReadBigEndian32();
+      bitsPerSample = reader.ReadBigEndian16();
+      const double rate = reader.ReadExtended();
+      if (size > 18) reader.Skip(static_cast<std::int64_t>(size) - 18);
+      if (size % 2 != 0) reader.Skip(1);
+      encoding = Encoding::kInteger;
+      clip.channels = channelCount;
+      clip.sampleRate = clip.fileSampleRate = rate;
+      if (!(rate > 0.0)) return false;
+    } else if (id == Id("SSND")) {
+      const std::uint32_t size = reader.ReadBigEndian32();
+      const std::int64_t end = reader.Position() + size + (size % 2);
+      const std::uint32_t offset = reader.ReadBigEndian32();
+      reader.ReadBigEndian32();  // block size
+      dataSeen = true;
+      if (offset != 0) reader.Skip(offset);
+      const bool depthKnown = bitsPerSample == 8 || bitsPerSample == 16 || bitsPerSample == 24 ||
+                              bitsPerSample == 32;
+      if (channelCount >= 1 && bitsPerSample >= 8 && depthKnown) ReadSamples(frameCount, true, true);
+      reader.Seek(end);
+    } else {
+      const std::uint32_t size = reader.ReadBigEndian32();
+      reader.Skip(static_cast<std::int64_t>(size) + (size % 2));
+    }
+    id = reader.ReadBigEndian32();
+  }
+  Flush();
+  return dataSeen;
+}
+
+void AudioFileParser::PrepareChannels(std::uint64_t frames) {
+  const double expected = std::trunc(targetRate / clip.sampleRate * static_cast<double>(frames));
+  storedChannels = std::min(channelCount, 2);
+  for (int c = 0; c < storedChannels; ++c) {
+    staging[c].count = 0;
+    staging[c].remaining = static_cast<std::int64_t>(expected);
+    if (bitsPerSample <= 16)
+      resamplers[c] = std::make_unique<resamp::DspResampler16>(clip.fileSampleRate, targetRate);
+    else
+      resamplers[c] = std::make_unique<resamp::DspResampler24>(clip.fileSampleRate, targetRate);
+  }
+  clip.length = expected;
+  clip.sampleRate = targetRate;
+}
+
+void AudioFileParser::HandOn(int c) {
+  StagingBlock& block = staging[c];
+  double* out = nullptr;
+  std::int64_t n = resamplers[c]->Process(block.samples, block.count, out);
+  n = std::min(n, block.remaining);
+  ExtensibleSampleBuffer<double>& target = c == 0 ? clip.left : clip.right;
+  if (n > 0) target.Append(static_cast<int>(n), out);
+  block.count = 0;
+  block.remaining -= n;
+}
+
+void AudioFileParser::ReadSamples(std::uint64_t frames, bool bigEndian, bool signed8) {
+  const int bytesPerSample = bitsPerSample / 8;
+  const std::uint64_t frameBytes = static_cast<std::uint64_t>(bytesPerSample) * channelCount;
+  // A header may claim more than the file holds: only frames whose bytes start
+  // inside the file are produced; their missing bytes read as zero.
+  const std::int64_t left = std::max<std::int64_t>(0, reader.size - reader.Position());
+  frames = std::min<std::uint64_t>(frames, (static_cast<std::uint64_t>(left) + frameBytes - 1) / frameBytes);
+  clip.fileLength = static_cast<double>(frames);
+  clip.length = static_cast<double>(frames);
+  PrepareChannels(frames);
+
+  std::vector<unsigned char> buffer(static_cast<std::size_t>(std::max<std::uint64_t>(frameBytes, 1)) *
+                                    std::max<std::uint64_t>(1, 65536 / std::max<std::uint64_t>(frameBytes, 1)));
+  const std::uint64_t framesPerRead = buffer.size() / frameBytes;
+  for (std::uint64_t done = 0; done < frames;) {
+    const std::uint64_t n = std::min(framesPerRead, frames - done);
+    reader.Read(buffer.data(), static_cast<std::size_t>(n * frameBytes));
+    for (std::uint64_t f = 0; f < n; ++f) {
+      const unsigned char* frame = buffer.data() + f * frameBytes;
+      for (int c = 0; c < storedChannels; ++c) {
+        const unsigned char* s = frame + c * bytesPerSample;
+        double v = 0.0;
+        switch (bitsPerSample) {
+          case 8:
+            v = signed8 ? static_cast<signed char>(s[0]) / 128.0 : (s[0] - 128) / 128.0;
+            break;
+          case 16: {
+            const int raw = bigEndian ? s[0] << 8 | s[1] : s[1] << 8 | s[0];
+            v = static_cast<std::int16_t>(raw) * (1.0 / 32768.0);
+            break;
+          }
+          case 24: {
+            std::int32_t raw = bigEndian ? s[0] << 16 | s[1] << 8 | s[2] : s[2] << 16 | s[1] << 8 | s[0];
+            if (raw & 0x800000) raw -= 0x1000000;
+            v = raw * (1.0 / 8388608.0);
+            break;
+          }
+          case 32: {
+            const std::uint32_t raw =
+                bigEndian ? static_cast<std::uint32_t>(s[0]) << 24 | s[1] << 16 | s[2] << 8 | s[3]
+                          : static_cast<std::uint32_t>(s[3]) << 24 | s[2] << 16 | s[1] << 8 | s[0];
+            if (encoding == Encoding::kFloat) {
+              float f32;
+              std::memcpy(&f32, &raw, 4);
+              v = f32;
+            } else {
+              v = static_cast<std::int32_t>(raw) * (1.0 / 2147483648.0);
+            }
+            break;
+          }
+          case 64: {
+            std::uint64_t raw = 0;
+            for (int b = 7; b >= 0; --b) raw = raw << 8 | s[b];
+            std::memcpy(&v, &raw, 8);
+            break;
+          }
+        }
+        StagingBlock& block = staging[c];
+        block.samples[block.count++] = v;
+        if (block.count == StagingBlock::kSamples) HandOn(c);
+      }
+    }
+    done += n;
+  }
+}
+
+void AudioFileParser::Flush() {
+  if (storedChannels == 0 || resamplers[0] == nullptr) return;
+  // Silence pushes the resamplers' tails out until the expected length is
+  // there; a resampler that gives nothing for many blocks is given up on.
+  for (int idle = 0; staging[0].remaining > 0 && idle < 64;) {
+    const std::int64_t before = staging[0].remaining;
+    for (int c = 0; c < storedChannels; ++c) {
+      if (staging[c].count > 0) HandOn(c);
+      std::fill(staging[c].samples, staging[c].samples + StagingBlock::kSamples, 0.0);
+      staging[c].count = StagingBlock::kSamples;
+    }
+    idle = staging[0].remaining == before ? idle + 1 : 0;
+  }
+  for (int c = 0; c < storedChannels; ++c) staging[c].count = 0;
+}

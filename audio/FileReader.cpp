@@ -1,0 +1,98 @@
+#include "audio/FileReader.h"
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+FileReader::~FileReader() { Close(); }
+
+bool FileReader::Open(const std::string& path) {
+  Close();
+  atEnd = failed = false;
+  size = 0;
+  file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) {
+    atEnd = failed = true;
+    return false;
+  }
+  if (fseeko(file, 0, SEEK_END) == 0) size = ftello(file);
+  if (size < 0 || fseeko(file, 0, SEEK_SET) != 0 || std::ferror(file)) failed = true;
+  return !failed;
+}
+
+void FileReader::Close() {
+  if (file != nullptr) std::fclose(file);
+  file = nullptr;
+  atEnd = true;
+}
+
+bool FileReader::Seek(std::int64_t position) {
+  if (file == nullptr || fseeko(file, position, SEEK_SET) != 0) {
+    failed = true;
+    return false;
+  }
+  atEnd = false;
+  return true;
+}
+
+std::int64_t FileReader::Position() const { return file != nullptr ? ftello(file) : 0; }
+
+std::size_t FileReader::Read(void* bytes, std::size_t count) {
+  std::size_t got = file != nullptr ? std::fread(bytes, 1, count, file) : 0;
+  if (got < count) {
+    std::memset(static_cast<unsigned char*>(bytes) + got, 0, count - got);
+    if (file == nullptr || std::feof(file)) atEnd = true;
+    if (file == nullptr || std::ferror(file)) failed = true;
+  }
+  return got;
+}
+
+std::uint32_t FileReader::ReadBigEndian32() {
+  unsigned char b[4];
+  Read(b, 4);
+  return static_cast<std::uint32_t>(b[0]) << 24 | static_cast<std::uint32_t>(b[1]) << 16 |
+         static_cast<std::uint32_t>(b[2]) << 8 | b[3];
+}
+
+std::uint32_t FileReader::ReadLittleEndian32() {
+  unsigned char b[4];
+  Read(b, 4);
+  return static_cast<std::uint32_t>(b[3]) << 24 | static_cast<std::uint32_t>(b[2]) << 16 |
+         static_cast<std::uint32_t>(b[1]) << 8 | b[0];
+}
+
+std::uint16_t FileReader::ReadBigEndian16() {
+  unsigned char b[2];
+  Read(b, 2);
+  return static_cast<std::uint16_t>(b[0] << 8 | b[1]);
+}
+
+std::uint16_t FileReader::ReadLittleEndian16() {
+  unsigned char b[2];
+  Read(b, 2);
+  return static_cast<std::uint16_t>(b[1] << 8 | b[0]);
+}
+
+double FileReader::ReadExtended() {
+  unsigned char b[10];
+  Read(b, 10);
+  const bool negative = (b[0] & 0x80) != 0;
+  const int exponent = (b[0] & 0x7F) << 8 | b[1];
+  std::uint64_t mantissa = 0;
+  for (int i = 2; i < 10; ++i) mantissa = mantissa << 8 | b[i];
+  double value;
+  if (exponent == 32767) {
+    value = (mantissa << 1) == 0 ? std::numeric_limits<double>::infinity()
+                                 : std::numeric_limits<double>::quiet_NaN();
+  } else if (exponent == 0) {
+    value = 0.0;
+  } else {
+    // The integer bit and the upper 52 fraction bits; the lower bits are dropped.
+    value = std::ldexp(static_cast<double>(mantissa >> 11), exponent - 16383 - 52);
+  }
+  return negative ? -value : value;
+}
+
+void FileReader::Skip(std::int64_t count) {
+  if (file == nullptr || fseeko(file, count, SEEK_CUR) != 0) failed = true;
+}
