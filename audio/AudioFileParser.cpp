@@ -118,7 +118,7 @@ bool AudioFileParser::ReadWave() {
       if (channelCount >= 1 && bitsPerSample >= 8 && depthKnown) {
         const std::uint64_t frames =
             size / static_cast<std::uint32_t>(channelCount) / static_cast<std::uint32_t>(bitsPerSample / 8);
-        ReadSamples(frames, false, false);
+        if (!ReadSamples(frames, false, false)) return false;
       }
       reader.Seek(end);
     } else {
@@ -157,7 +157,8 @@ bool AudioFileParser::ReadAiff() {
       if (offset != 0) reader.Skip(offset);
       const bool depthKnown = bitsPerSample == 8 || bitsPerSample == 16 || bitsPerSample == 24 ||
                               bitsPerSample == 32;
-      if (channelCount >= 1 && bitsPerSample >= 8 && depthKnown) ReadSamples(frameCount, true, true);
+      if (channelCount >= 1 && bitsPerSample >= 8 && depthKnown && !ReadSamples(frameCount, true, true))
+        return false;
       reader.Seek(end);
     } else {
       const std::uint32_t size = reader.ReadBigEndian32();
@@ -169,19 +170,30 @@ bool AudioFileParser::ReadAiff() {
   return dataSeen;
 }
 
-void AudioFileParser::PrepareChannels(std::uint64_t frames) {
+bool AudioFileParser::PrepareChannels(std::uint64_t frames) {
   const double expected = std::trunc(targetRate / clip.sampleRate * static_cast<double>(frames));
   storedChannels = std::min(channelCount, 2);
   for (int c = 0; c < storedChannels; ++c) {
     staging[c].count = 0;
     staging[c].remaining = static_cast<std::int64_t>(expected);
-    if (bitsPerSample <= 16)
-      resamplers[c] = std::make_unique<resamp::DspResampler16>(clip.fileSampleRate, targetRate);
-    else
-      resamplers[c] = std::make_unique<resamp::DspResampler24>(clip.fileSampleRate, targetRate);
+    bool valid;
+    if (bitsPerSample <= 16) {
+      auto resampler = std::make_unique<resamp::DspResampler16>(clip.fileSampleRate, targetRate);
+      valid = resampler->Valid();
+      resamplers[c] = std::move(resampler);
+    } else {
+      auto resampler = std::make_unique<resamp::DspResampler24>(clip.fileSampleRate, targetRate);
+      valid = resampler->Valid();
+      resamplers[c] = std::move(resampler);
+    }
+    if (!valid) {
+      storedChannels = 0;
+      return false;
+    }
   }
   clip.length = expected;
   clip.sampleRate = targetRate;
+  return true;
 }
 
 void AudioFileParser::HandOn(int c) {
@@ -195,7 +207,7 @@ void AudioFileParser::HandOn(int c) {
   block.remaining -= n;
 }
 
-void AudioFileParser::ReadSamples(std::uint64_t frames, bool bigEndian, bool signed8) {
+bool AudioFileParser::ReadSamples(std::uint64_t frames, bool bigEndian, bool signed8) {
   const int bytesPerSample = bitsPerSample / 8;
   const std::uint64_t frameBytes = static_cast<std::uint64_t>(bytesPerSample) * channelCount;
   // A header may claim more than the file holds: only frames whose bytes start
@@ -204,7 +216,7 @@ void AudioFileParser::ReadSamples(std::uint64_t frames, bool bigEndian, bool sig
   frames = std::min<std::uint64_t>(frames, (static_cast<std::uint64_t>(left) + frameBytes - 1) / frameBytes);
   clip.fileLength = static_cast<double>(frames);
   clip.length = static_cast<double>(frames);
-  PrepareChannels(frames);
+  if (!PrepareChannels(frames)) return false;
 
   std::vector<unsigned char> buffer(static_cast<std::size_t>(std::max<std::uint64_t>(frameBytes, 1)) *
                                     std::max<std::uint64_t>(1, 65536 / std::max<std::uint64_t>(frameBytes, 1)));
@@ -259,6 +271,7 @@ void AudioFileParser::ReadSamples(std::uint64_t frames, bool bigEndian, bool sig
     }
     done += n;
   }
+  return true;
 }
 
 void AudioFileParser::Flush() {

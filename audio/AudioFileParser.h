@@ -32,9 +32,10 @@ class AudioFileParser {
   bool ReadWave();
   bool ReadAiff();
   void ReadFormat(std::uint32_t chunkSize);
-  // Reads frames of interleaved samples through staging and the resamplers.
-  void ReadSamples(std::uint64_t frames, bool bigEndian, bool signed8);
-  void PrepareChannels(std::uint64_t frames);
+  // Reads frames of interleaved samples through staging and the resamplers;
+  // false when the file's rate cannot be converted to the target.
+  bool ReadSamples(std::uint64_t frames, bool bigEndian, bool signed8);
+  bool PrepareChannels(std::uint64_t frames);
   void HandOn(int channel);
   void Flush();
 

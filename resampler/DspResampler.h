@@ -21,11 +21,19 @@ class DspResampler : public DspProcessor {
  public:
   static constexpr int kMaxInput = 1024;  // per Process call
   static constexpr int kMaxStages = 8;
+  static constexpr double kMaxFactor = 256.0;
 
   DspResampler(double sourceRate, double destinationRate, double attenuation,
                double transitionBand)
       : sourceRate(sourceRate), destinationRate(destinationRate) {
     if (sourceRate == destinationRate) return;
+    // Conversions beyond a factor of 256 either way are refused: no audio file
+    // needs them, and their buffers would grow with the factor.
+    if (!(sourceRate > 0 && destinationRate > 0) || sourceRate > destinationRate * kMaxFactor ||
+        destinationRate > sourceRate * kMaxFactor) {
+      valid = false;
+      return;
+    }
     filterCache = std::make_unique<DspFirFilterCache>();
     const double s = sourceRate, d = destinationRate, t = transitionBand;
     if (d * 2 > s) {
@@ -42,7 +50,7 @@ class DspResampler : public DspProcessor {
         AddInterpolator(2 * s, d);
       }
     } else {
-      int c = 1;
+      double c = 1;
       while (c * 4 * d <= s) {
         c *= 2;
         AddStage(0.5, c * 4 * d > s ? 34.0 : 45.0, attenuation, 1.0, 1, 2);
@@ -74,12 +82,12 @@ class DspResampler : public DspProcessor {
 
   // count <= kMaxInput. With equal rates the input comes back as it is.
   int Process(const double* input, int count, double*& output) override {
-    if (stages.empty()) {
+    if (stages.empty() && valid) {
       output = const_cast<double*>(input);
       return count;
     }
     if (!valid) {
-      output = interpolatorOutput.data();
+      output = const_cast<double*>(input);
       return 0;
     }
     const double* in = input;

@@ -199,6 +199,14 @@ TEST(AudioFileLoad, FailuresAndDamagedFiles) {
   ASSERT_TRUE(clip.Load(WriteTemp("claim.wav", claim), 44100));
   EXPECT_EQ(clip.left.length, 50);
 
+  // A rate no conversion can serve is refused before anything is stored.
+  WaveLayout absurd;
+  absurd.rate = 4000000000u;
+  EXPECT_FALSE(clip.Load(WriteTemp("absurd.wav", MakeWave(absurd, Ramp16(10, 2))), 44100));
+  absurd.rate = 3;
+  EXPECT_FALSE(clip.Load(WriteTemp("slow.wav", MakeWave(absurd, Ramp16(10, 2))), 44100));
+  EXPECT_EQ(clip.left.length, 0);
+
   // Long paths.
   const std::string longName(300, 'x');
   ASSERT_TRUE(clip.Load(WriteTemp(longName.substr(0, 200) + ".wav", MakeWave(WaveLayout(), Ramp16(10, 2))), 44100));

@@ -61,6 +61,13 @@ TEST(DspResampler, StagePlans) {
     EXPECT_EQ(r16.HasInterpolator(), p.interpolator) << p.source << " " << p.destination;
     EXPECT_EQ(r24.StageCount(), p.stages);
   }
+  for (const auto& rates : {std::pair<double, double>{44100, 44100 * 300.0}, {4e9, 44100}, {0, 44100}}) {
+    resamp::DspResampler24 refused(rates.first, rates.second);
+    EXPECT_FALSE(refused.Valid()) << rates.first << " " << rates.second;
+    double sample = 1;
+    double* out = nullptr;
+    EXPECT_EQ(refused.Process(&sample, 1, out), 0);
+  }
   resamp::DspResampler16 same(44100, 44100);
   EXPECT_EQ(same.StageCount(), 0);
   double samples[3] = {1, 2, 3};

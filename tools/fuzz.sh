@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds the file-reading fuzzer with clang and runs it for SECONDS (default 60)
+# from generated seeds. Any crash, leak or sanitizer report fails the run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds="${1:-60}"
+cmake -S tests/fuzz -B build-fuzz -G Ninja -DCMAKE_C_COMPILER=clang \
+  -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug > /dev/null
+cmake --build build-fuzz -j2
+rm -rf build-fuzz/seeds build-fuzz/corpus && mkdir -p build-fuzz/seeds build-fuzz/corpus
+./build-fuzz/dilatorix-fuzz-seeds build-fuzz/seeds
+./build-fuzz/dilatorix_audio_fuzz -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+  -print_final_stats=1 -artifact_prefix=build-fuzz/ build-fuzz/corpus build-fuzz/seeds
