@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "audio/AudioFile.h"
+#include "audio/FileReader.h"
 #include "tests/audio/TestAudioFiles.h"
 
 namespace {
@@ -210,6 +211,43 @@ TEST(AudioFileLoad, FailuresAndDamagedFiles) {
   // Long paths.
   const std::string longName(300, 'x');
   ASSERT_TRUE(clip.Load(WriteTemp(longName.substr(0, 200) + ".wav", MakeWave(WaveLayout(), Ramp16(10, 2))), 44100));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(FileReader, ExtendedValuesAndByteOrders) {
+  Bytes b;
+  for (double v : {44100.0, 1.0, 0.5, 96000.0, 1e-300}) PutExtended(b, v);
+  b.insert(b.end(), {0x80, 0x00, 0, 0, 0, 0, 0, 0, 0, 0});           // negative zero
+  b.insert(b.end(), {0x7F, 0xFF, 0x80, 0, 0, 0, 0, 0, 0, 0});        // infinity
+  b.insert(b.end(), {0x7F, 0xFF, 0xC0, 0, 0, 0, 0, 0, 0, 1});        // NaN
+  b.insert(b.end(), {0xC0, 0x00, 0xA0, 0, 0, 0, 0, 0, 0, 0});        // -2.5
+  b.insert(b.end(), {0x12, 0x34, 0x56, 0x78, 0x12, 0x34, 0x56, 0x78});
+  FileReader reader;
+  ASSERT_TRUE(reader.Open(WriteTemp("extended.bin", b)));
+  EXPECT_EQ(reader.size, static_cast<std::int64_t>(b.size()));
+  EXPECT_EQ(reader.ReadExtended(), 44100.0);
+  EXPECT_EQ(reader.ReadExtended(), 1.0);
+  EXPECT_EQ(reader.ReadExtended(), 0.5);
+  EXPECT_EQ(reader.ReadExtended(), 96000.0);
+  EXPECT_EQ(reader.ReadExtended(), 1e-300);
+  const double zero = reader.ReadExtended();
+  EXPECT_EQ(zero, 0.0);
+  EXPECT_TRUE(std::signbit(zero));
+  EXPECT_TRUE(std::isinf(reader.ReadExtended()));
+  EXPECT_TRUE(std::isnan(reader.ReadExtended()));
+  EXPECT_EQ(reader.ReadExtended(), -2.5);
+  EXPECT_EQ(reader.ReadBigEndian32(), 0x12345678u);
+  EXPECT_EQ(reader.ReadLittleEndian32(), 0x78563412u);
+  EXPECT_FALSE(reader.atEnd);
+  EXPECT_EQ(reader.ReadLittleEndian16(), 0);  // past the end: zeros, atEnd set
+  EXPECT_TRUE(reader.atEnd);
+  EXPECT_FALSE(reader.failed);
+  FileReader missing;
+  EXPECT_FALSE(missing.Open(::testing::TempDir() + "no-such-file"));
+  EXPECT_TRUE(missing.atEnd && missing.failed);
 }
 
 }  // namespace
