@@ -49,23 +49,21 @@ bool AudioFileParser::Load(const std::string& path) {
   return result;
 }
 
-bool AudioFileParser::IsWave() {
+// Both forms open with an identifier, the size of the rest of the file and the
+// form type; a size off by even one byte is not this form.
+bool AudioFileParser::HasHeader(std::uint32_t first, std::uint32_t form, bool bigEndian) {
   reader.Seek(0);
-  const std::uint32_t riff = reader.ReadLittleEndian32();
-  const std::uint32_t size = reader.ReadLittleEndian32();
-  const std::uint32_t wave = reader.ReadLittleEndian32();
-  return !reader.atEnd && !reader.failed && riff == LittleId("RIFF") &&
-         static_cast<std::int64_t>(size) == reader.size - 8 && wave == LittleId("WAVE");
+  auto word = [&] { return bigEndian ? reader.ReadBigEndian32() : reader.ReadLittleEndian32(); };
+  const std::uint32_t id = word();
+  const std::uint32_t size = word();
+  const std::uint32_t type = word();
+  return !reader.atEnd && !reader.failed && id == first &&
+         static_cast<std::int64_t>(size) == reader.size - 8 && type == form;
 }
 
-bool AudioFileParser::IsAiff() {
-  reader.Seek(0);
-  const std::uint32_t form = reader.ReadBigEndian32();
-  const std::uint32_t size = reader.ReadBigEndian32();
-  const std::uint32_t aiff = reader.ReadBigEndian32();
-  return !reader.atEnd && !reader.failed && form == Id("FORM") &&
-         static_cast<std::int64_t>(size) == reader.size - 8 && aiff == Id("AIFF");
-}
+bool AudioFileParser::IsWave() { return HasHeader(LittleId("RIFF"), LittleId("WAVE"), false); }
+
+bool AudioFileParser::IsAiff() { return HasHeader(Id("FORM"), Id("AIFF"), true); }
 
 void AudioFileParser::ReadFormat(std::uint32_t chunkSize) {
   std::uint16_t tag = reader.ReadLittleEndian16();

@@ -27,6 +27,7 @@ class AudioFileParser {
  private:
   enum class Encoding { kInteger, kFloat };
 
+  bool HasHeader(std::uint32_t first, std::uint32_t form, bool bigEndian);
   bool IsWave();
   bool IsAiff();
   bool ReadWave();
