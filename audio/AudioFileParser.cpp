@@ -213,12 +213,11 @@ bool AudioFileParser::ReadSamples(std::uint64_t frames, bool bigEndian, bool sig
   const std::int64_t left = std::max<std::int64_t>(0, reader.size - reader.Position());
   frames = std::min<std::uint64_t>(frames, (static_cast<std::uint64_t>(left) + frameBytes - 1) / frameBytes);
   clip.fileLength = static_cast<double>(frames);
-  clip.length = static_cast<double>(frames);
   if (!PrepareChannels(frames)) return false;
 
-  std::vector<unsigned char> buffer(static_cast<std::size_t>(std::max<std::uint64_t>(frameBytes, 1)) *
-                                    std::max<std::uint64_t>(1, 65536 / std::max<std::uint64_t>(frameBytes, 1)));
-  const std::uint64_t framesPerRead = buffer.size() / frameBytes;
+  // About 64 KiB of whole frames per read.
+  const std::uint64_t framesPerRead = std::max<std::uint64_t>(1, 65536 / frameBytes);
+  std::vector<unsigned char> buffer(static_cast<std::size_t>(framesPerRead * frameBytes));
   for (std::uint64_t done = 0; done < frames;) {
     const std::uint64_t n = std::min(framesPerRead, frames - done);
     reader.Read(buffer.data(), static_cast<std::size_t>(n * frameBytes));
