@@ -1,13 +1,32 @@
 #include "effect/Stretch.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <cstring>
+
+#include "platform/SafeConvert.h"
+
+namespace {
+
+using D = StretchDisplays;
+
+void FormatValue(char (&text)[32], const char* format, double value) {
+  std::snprintf(text, sizeof text, format, value);
+}
+
+}  // namespace
 
 Stretch::Stretch(audioMasterCallback host)
     : IEffectVst(host, kStretchDeclaredParams, "1-1 2-2", 6, "Dilatorix", "", "Brightloom",
                  0x00010000, FourCharCode('Z', 'q', 'm', 'w'), FourCharCode('K', 'p', 'y', 'h'),
                  0, false, true, true) {
   while (ParamCount() < kStretchParamCount) AppendParam();
+  engine.Configure();
+  engine.onAnalysisFinished = [this] { FeedDisplays(); };
   InitParamsFromSpecs();
+  displays.Hide(D::kProgressBar, true);
+  SetRate(44100.0);
 }
 
 void Stretch::InitParamsFromSpecs() {
@@ -33,6 +52,20 @@ void Stretch::InitParamsFromSpecs() {
   }
 }
 
+void Stretch::ResetState() {
+  EffectLock guard(Lock());
+  if (SampleRateValue() != sampleRate) SetRate(SampleRateValue());
+}
+
+void Stretch::SetRate(double rate) {
+  if (!(rate > 0.0) || !std::isfinite(rate)) return;
+  sampleRate = rate;
+  engine.sampleRate = rate;
+  tenthSecondFrames = TruncToInt32(rate * 0.1);
+  displays.spectrumSampleRate = rate;
+  D::MarkDirty(displays.spectrumRevision);
+}
+
 void Stretch::ParamChanged(int index) {
   EffectLock guard(Lock());
   if (index < 0 || index >= kStretchParamCount) return;
@@ -41,10 +74,23 @@ void Stretch::ParamChanged(int index) {
   (this->*(record->changeHandler))(*record, Param(index)->Value());
 }
 
+void Stretch::HandleMidi(const MidiMessage& message) {
+  const int kind = message.status >> 4;
+  // Notes and controllers are taken and have no effect; everything else goes
+  // back to the host.
+  if (kind == 8 || kind == 9 || kind == 11) return;
+  SendMidi(message);
+}
+
+void Stretch::FileDropped(const char* path) {
+  EffectLock guard(Lock());
+  LoadFile(path);
+}
+
 bool Stretch::SaveState(StateChunk& chunk) {
   EffectLock guard(Lock());
   const bool values = SerializeParams(chunk, true);
-  return chunk.AppendText(loadedPath) > 0 && values;
+  return chunk.AppendText(filePath) > 0 && values;
 }
 
 int Stretch::LoadState(const StateChunk& chunk, int start) {
@@ -54,8 +100,305 @@ int Stretch::LoadState(const StateChunk& chunk, int start) {
   std::string path;
   int result = -1;
   if (position >= 0 && chunk.Size() - position >= 4) result = chunk.ReadText(position, &path);
-  // No file loader yet: the path is kept so that the next save returns it. An
-  // empty path keeps what is loaded.
-  if (!path.empty()) loadedPath = path;
+  // The stored text may carry a terminator; the path ends at the first zero.
+  path.resize(std::strlen(path.c_str()));
+  LoadFile(path.c_str());
   return result;
+}
+
+void Stretch::LoadFile(const char* path) {
+  EffectLock guard(Lock());
+  if (path == nullptr || path[0] == '\0') return;
+  const int next = (currentClip + 1) % 2;
+  AudioFile& spare = clips[next];
+  if (!spare.Load(path, sampleRate)) {
+    spare.Clear();
+    return;
+  }
+  clips[currentClip].Clear();
+  currentClip = next;
+  filePath = path;
+  displays.ShowFileName(filePath);
+  engine.ResetAnalysis(&spare, TruncToInt32(spare.length));
+  engine.ClearOutputHops();
+}
+
+// --- The processing loop ---------------------------------------------------
+
+void Stretch::ProcessBlock(double** /*inputs*/, double** outputs, int frames) {
+  const bool playing = IsHostPlaying();
+  stateJustLoaded = false;
+  const int n = std::max(frames, 0);
+  double* left = outputs[0];
+  double* right = outputs[1];
+  std::fill(left, left + n, 0.0);
+  std::fill(right, right + n, 0.0);
+
+  const AudioFile& clip = clips[currentClip];
+  const int length = TruncToInt32(clip.length);
+  if (length < 1) {
+    if (auditioning) StopAudition();
+  } else if (engine.analysisPending) {
+    displays.Hide(D::kProgressBar, false);
+    const int total = engine.clipLength;
+    displays.SetValue(D::kProgressBar,
+                      total > 0 ? static_cast<double>(engine.analysisProgress) / total : 0.0);
+    if (engine.analysisProgress < engine.clipLength)
+      engine.AnalyseStep();
+    else
+      engine.FinishAnalysis();
+  } else {
+    displays.Hide(D::kProgressBar, true);
+    if (auditioning) {
+      if (!PlayAudition(left, right, n, length)) StopAudition();
+    } else if (playing) {
+      if (engine.algorithm == 0) engine.PullOutput(left, right, n);
+      if (clip.channels == 1) std::copy(left, left + n, right);
+      const int frameCount = engine.frames[0].Count();
+      const double f = frameCount > 0 ? engine.playPosition / frameCount : 0.0;
+      const double gain = contour.GainAt(f);
+      for (int i = 0; i < n; ++i) {
+        left[i] *= gain;
+        right[i] *= gain;
+      }
+    }
+  }
+  RefreshDisplays(n, length);
+}
+
+bool Stretch::PlayAudition(double* left, double* right, int n, int length) {
+  const AudioFile& clip = clips[currentClip];
+  bool running = true;
+  auto play = [&](const ExtensibleSampleBuffer<double>& source, double* out) {
+    if (source.length <= 0) return;
+    // The shorter of clip and channel bounds the reads.
+    const int end = std::min(length, source.length);
+    int p = TruncToInt32(engine.playPosition);
+    for (int i = 0; i < n; ++i) {
+      if (p >= 0 && p < end) {
+        out[i] = source.At(p++);
+      } else {
+        out[i] = 0.0;
+        running = false;
+      }
+    }
+  };
+  play(clip.left, left);
+  play(clip.right, right);
+  engine.playPosition += n;
+  if (engine.playPosition >= length) engine.playPosition -= length;
+  return running;
+}
+
+void Stretch::StopAudition() {
+  auditioning = false;
+  engine.playPosition = 0.0;
+  ResetToRest(kAudition);
+  displays.SetValue(D::kAuditionSwitch, Param(kAudition)->GetNormalized());
+}
+
+void Stretch::RefreshDisplays(int n, int length) {
+  displayCountdown -= n;
+  if (displayCountdown > 0) return;
+  displayCountdown = tenthSecondFrames;
+
+  const int frameCount = engine.frames[0].Count();
+  double cursor;
+  if (auditioning)
+    cursor = length >= 1 ? engine.playPosition / length : 0.0;
+  else
+    cursor = frameCount > 0 ? engine.playPosition / frameCount : 0.0;
+  StretchDisplays::ColumnDisplay& waveform = displays.waveform;
+  waveform.cursorVisible = true;
+  waveform.cursorColumn = TruncToInt32(StretchDisplays::ColumnDisplay::kColumns * cursor);
+  D::MarkDirty(waveform.revision);
+
+  const double r = std::log10(1.0 / engine.currentRate) / (extremeRange ? 9.0 : 3.0);
+  displays.SetValue(D::kRateMeter, r);
+  displays.xyY = 1.0 - r;
+  D::MarkDirty(displays.xyRevision);
+  const double blurMs = engine.blurCurrentMs;
+  displays.xyX = blurMs > 10.0 ? (blurMs - 10.0) * (1.0 / 990.0) : 0.0;
+  D::MarkDirty(displays.xyRevision);
+}
+
+// Runs when an analysis finishes: the contour, the overview and the
+// spectrograph's source follow the new clip.
+void Stretch::FeedDisplays() {
+  RunContourFeed();
+  displays.waveform.FillOverview(clips[currentClip].left);
+  displays.spectrumFrames = &engine.frames[0];
+  D::MarkDirty(displays.spectrumRevision);
+}
+
+void Stretch::RunContourFeed() {
+  displays.contour.FillCurve(engine.transientCurve.data, engine.transientCurve.count);
+}
+
+// --- Parameter handlers ----------------------------------------------------
+
+void Stretch::UpdateRates() {
+  const double k = extremeRange ? 9.0 : 3.0;
+  const double rateNom = Param(kRateNom)->Value();
+  engine.nominalRate = 1.0 / std::pow(10.0, k * rateNom);
+  if (!(rateNom > 0.0)) engine.playPosition = std::trunc(engine.playPosition);
+  engine.transientRate =
+      rateSame ? engine.nominalRate : 1.0 / std::pow(10.0, k * Param(kRateTran)->Value());
+  char text[32];
+  FormatValue(text, "%.2lf x", 1.0 / engine.nominalRate);
+  displays.SetText(D::kRateNominalReadout, text);
+  if (rateSame)
+    displays.SetText(D::kRateTransientReadout, "---");
+  else {
+    FormatValue(text, "%.2lf x", 1.0 / engine.transientRate);
+    displays.SetText(D::kRateTransientReadout, text);
+  }
+}
+
+void Stretch::UpdateBlur() {
+  const double blurNom = Param(kBlurNom)->Value();
+  engine.blurNominalMs = blurNom;
+  engine.blurTransientMs = blurSame ? blurNom : Param(kBlurTran)->Value();
+  char text[32];
+  FormatValue(text, "%.1lf ms", blurNom);
+  displays.SetText(D::kBlurNominalReadout, text);
+  if (blurSame) {
+    displays.SetText(D::kBlurTransientReadout, "---");
+  } else {
+    FormatValue(text, "%.1lf ms", engine.blurTransientMs);
+    displays.SetText(D::kBlurTransientReadout, text);
+  }
+  const bool pure = engine.blurPure;
+  displays.GrayOut(D::kBlurNominalFader, pure);
+  displays.GrayOut(D::kBlurNominalReadout, pure);
+  displays.GrayOut(D::kBlurTransientFader, pure || blurSame);
+  displays.GrayOut(D::kBlurTransientReadout, pure || blurSame);
+  displays.GrayOut(D::kBlurSameSwitch, pure);
+}
+
+void Stretch::ReconfigureEngine() { engine.Reconfigure(); }
+
+// Back to the value a momentary control rests at: min when that is above 0,
+// else 0 when the range holds it, else max. The host is not told.
+void Stretch::ResetToRest(int index) {
+  IEffectParam& param = *Param(index);
+  if (param.Min() > 0.0)
+    param.SetValue(param.Min());
+  else if (param.Max() >= 0.0)
+    param.SetValue(0.0);
+  else
+    param.SetValue(param.Max());
+}
+
+void Stretch::OnFftSize(const StretchParamSpec&, double) { ReconfigureEngine(); }
+
+void Stretch::OnRateTran(const StretchParamSpec&, double) { UpdateRates(); }
+
+void Stretch::OnRateNom(const StretchParamSpec&, double) {
+  UpdateRates();
+  engine.currentRate = engine.nominalRate;
+}
+
+void Stretch::OnRateSame(const StretchParamSpec&, double v) {
+  rateSame = v > 0.5;
+  displays.GrayOut(D::kRateTransientFader, rateSame);
+  UpdateRates();
+}
+
+void Stretch::OnRateXtrm(const StretchParamSpec&, double v) {
+  extremeRange = v > 0.5;
+  UpdateRates();
+}
+
+void Stretch::OnBlur(const StretchParamSpec&, double) { UpdateBlur(); }
+
+void Stretch::OnBlurSame(const StretchParamSpec&, double v) {
+  blurSame = v > 0.5;
+  UpdateBlur();
+}
+
+void Stretch::OnBlurPure(const StretchParamSpec&, double v) {
+  engine.blurPure = v > 0.5;
+  UpdateBlur();
+}
+
+void Stretch::OnAlgo(const StretchParamSpec&, double v) {
+  engine.algorithm = TruncToInt32(v);
+  engine.playPosition = 0.0;
+  // Reconfiguring also zeroes both phase accumulators before playback
+  // restarts from the first frame.
+  ReconfigureEngine();
+}
+
+void Stretch::OnDir(const StretchParamSpec&, double v) { engine.direction = TruncToInt32(v); }
+
+void Stretch::OnAudition(const StretchParamSpec&, double v) {
+  const bool on = v > 0.5;
+  if (on == auditioning) return;
+  if (on) {
+    auditioning = true;
+    engine.playPosition = 0.0;
+  } else {
+    StopAudition();
+  }
+}
+
+void Stretch::OnTrScale(const StretchParamSpec&, double v) {
+  engine.transientShape = v > 0.5 ? -((v - 0.5) * 14.0 + 1.0) : (0.5 - v) * 14.0 + 1.0;
+  engine.RebuildTransientCurve();
+  RunContourFeed();
+}
+
+void Stretch::OnPitch(const StretchParamSpec&, double v) {
+  engine.pitchRatio = v;
+  for (HarmonicVoice& voice : engine.voices) voice.summedRatio = voice.ratio + v;
+}
+
+void Stretch::OnWander(const StretchParamSpec&, double v) { wanderAmount = v; }
+
+void Stretch::OnVolumeEnvelope(const StretchParamSpec&, double) {
+  // The control keeps its points as E2, E3, E1, E4; the contour wants them
+  // left to right.
+  const double* c = displays.envelopeControl;
+  const double ordered[8] = {c[4], c[5], c[0], c[1], c[2], c[3], c[6], c[7]};
+  std::copy(ordered, ordered + 8, envelope);
+  contour.Build(envelope);
+}
+
+void Stretch::OnShowAll(const StretchParamSpec&, double v) {
+  showReadouts = v > 0.5;
+  for (D::Control readout : {D::kRateNominalReadout, D::kRateTransientReadout,
+                             D::kBlurNominalReadout, D::kBlurTransientReadout})
+    displays.Hide(readout, !showReadouts);
+}
+
+void Stretch::OnVoiceEnable(const StretchParamSpec& record, double v) {
+  engine.voices[record.index - kHEnab1].enabled = v > 0.5;
+}
+
+void Stretch::OnVoicePitch(const StretchParamSpec& record, double v) {
+  engine.voices[record.index - kHPitch1].ratio = v;
+  for (HarmonicVoice& voice : engine.voices) voice.summedRatio = voice.ratio + engine.pitchRatio;
+}
+
+void Stretch::OnVoiceGain(const StretchParamSpec& record, double v) {
+  engine.voices[record.index - kHGain1].gain = v;
+}
+
+void Stretch::OnRegStart(const StretchParamSpec&, double v) {
+  engine.SetRegion(v, engine.regionEndFraction);
+  displays.waveform.bandStart = TruncToInt32(StretchDisplays::ColumnDisplay::kColumns * v + 0.5);
+  D::MarkDirty(displays.waveform.revision);
+}
+
+void Stretch::OnRegEnd(const StretchParamSpec&, double v) {
+  engine.SetRegion(engine.regionStartFraction, v);
+  displays.waveform.bandEnd = TruncToInt32(StretchDisplays::ColumnDisplay::kColumns * v + 0.5);
+  D::MarkDirty(displays.waveform.revision);
+}
+
+void Stretch::OnFileLoad(const StretchParamSpec&, double) {
+  ResetToRest(kFileLoad);
+  if (stateJustLoaded) return;
+  if (!displays.chosenPath.empty()) LoadFile(displays.chosenPath.c_str());
 }

@@ -1,31 +1,108 @@
 // The product: an instrument that plays one loaded audio file time-stretched in
-// step with the host's transport. Created by the entry point, driven by the host
-// through the VST 2 binding; every operation runs under the plug-in lock. It owns
-// its parameter table's handler entries and the path of the loaded file.
+// step with the host's transport. Created by the entry point and driven by the
+// host through the VST 2 binding; every operation runs under the plug-in lock,
+// ProcessBlock on the audio thread. It owns the two clips (the one playing and
+// the spare a load fills), the engine, the volume contour and what its editor
+// displays; the parameter handlers turn values into the engine's inputs.
 #pragma once
 
 #include <string>
 
+#include "audio/AudioFile.h"
+#include "effect/StretchDisplays.h"
+#include "effect/StretchEngine.h"
 #include "effect/StretchParamSpecs.h"
+#include "effect/VolumeContour.h"
 #include "vst/IEffectVst.h"
 
 class Stretch : public IEffectVst {
  public:
   explicit Stretch(audioMasterCallback host);
 
+  void ResetState() override;
   void ParamChanged(int index) override;
+  void ProcessBlock(double** inputs, double** outputs, int frames) override;
+  void HandleMidi(const MidiMessage& message) override;
   bool SaveState(StateChunk& chunk) override;
   int LoadState(const StateChunk& chunk, int start) override;
+  void FileDropped(const char* path) override;
 
-  const std::string& LoadedPath() const { return loadedPath; }
+  // Loads a file into the spare clip at the current sample rate and switches
+  // to it only when that worked; a failed load changes nothing else.
+  void LoadFile(const char* path);
+  void SetRate(double rate);
+
+  const std::string& FilePath() const { return filePath; }
+  int CurrentClip() const { return currentClip; }
+  const AudioFile& Clip(int index) const { return clips[index]; }
+  const StretchEngine& Engine() const { return engine; }
+  const VolumeContour& Contour() const { return contour; }
+  bool Auditioning() const { return auditioning; }
+  double SampleRate() const { return sampleRate; }
+  int TenthSecondFrames() const { return tenthSecondFrames; }
+  StretchDisplays& Displays() { return displays; }
 
   // Set while a state is being loaded, so that handlers running inside the load
   // do not act on the editor; the processing loop clears it.
   bool stateJustLoaded = false;
 
+  // Change handlers, reached through the parameter table with the value in
+  // real units.
+  void OnFftSize(const StretchParamSpec& record, double v);
+  void OnRateTran(const StretchParamSpec& record, double v);
+  void OnRateNom(const StretchParamSpec& record, double v);
+  void OnRateSame(const StretchParamSpec& record, double v);
+  void OnRateXtrm(const StretchParamSpec& record, double v);
+  void OnBlur(const StretchParamSpec& record, double v);
+  void OnBlurSame(const StretchParamSpec& record, double v);
+  void OnBlurPure(const StretchParamSpec& record, double v);
+  void OnAlgo(const StretchParamSpec& record, double v);
+  void OnDir(const StretchParamSpec& record, double v);
+  void OnAudition(const StretchParamSpec& record, double v);
+  void OnTrScale(const StretchParamSpec& record, double v);
+  void OnPitch(const StretchParamSpec& record, double v);
+  void OnWander(const StretchParamSpec& record, double v);
+  void OnVolumeEnvelope(const StretchParamSpec& record, double v);
+  void OnShowAll(const StretchParamSpec& record, double v);
+  void OnVoiceEnable(const StretchParamSpec& record, double v);
+  void OnVoicePitch(const StretchParamSpec& record, double v);
+  void OnVoiceGain(const StretchParamSpec& record, double v);
+  void OnRegStart(const StretchParamSpec& record, double v);
+  void OnRegEnd(const StretchParamSpec& record, double v);
+  void OnFileLoad(const StretchParamSpec& record, double v);
+
  private:
   void InitParamsFromSpecs();
+  void UpdateRates();
+  void UpdateBlur();
+  void ReconfigureEngine();
+  void ResetToRest(int index);
+  void StopAudition();
+  // Plays the clip raw from the position; false once it ran past the end.
+  bool PlayAudition(double* left, double* right, int n, int length);
+  void RefreshDisplays(int n, int length);
+  void FeedDisplays();
+  void RunContourFeed();
+
+  double sampleRate = 44100.0;
+  int tenthSecondFrames = 32;
+  int displayCountdown = 4410;
+
+  AudioFile clips[2];
+  int currentClip = 0;
+  std::string filePath;
+
+  StretchEngine engine;
+  VolumeContour contour;
+  double envelope[8] = {};  // the contour's four points, left to right
+
+  bool rateSame = false;
+  bool extremeRange = false;
+  bool blurSame = false;
+  bool auditioning = false;
+  bool showReadouts = true;
+  double wanderAmount = 0.0;  // kept for the Wander control; playback does not read it yet
 
   const StretchParamSpec* handlers[kStretchParamCount] = {};
-  std::string loadedPath;
+  StretchDisplays displays;
 };

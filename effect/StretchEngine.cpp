@@ -67,6 +67,15 @@ bool StretchEngine::Configure() {
   return sized;
 }
 
+bool StretchEngine::Reconfigure() {
+  const bool sized = Configure();
+  if (analysisPending)
+    ResetAnalysis(clip, clipLength);
+  else
+    AlignSynthesisPhase();
+  return sized;
+}
+
 void StretchEngine::ResetAnalysis(const AudioClip* newClip, int length) {
   clip = newClip;
   clipLength = std::max(length, 0);
@@ -75,6 +84,7 @@ void StretchEngine::ResetAnalysis(const AudioClip* newClip, int length) {
     Zero(analysisPhase[c]);
     Zero(synthPhase[c]);
     Zero(inputFrame[c]);
+    Zero(ola[c]);
     inputFill[c] = kKeep;
     inputRead[c] = 0;
   }

@@ -47,7 +47,12 @@ class StretchEngine {
   // and the hop state, keeps the analysed frames and curves. False when memory
   // cannot be had (the engine then plays silence).
   bool Configure();
-  // A new clip becomes current: frames and phases cleared, analysis pending.
+  // Configure for a changed analysis setting: an analysis under way starts
+  // again (its frames so far were cut with the old state); finished frames are
+  // kept and playback restarts from the first one.
+  bool Reconfigure();
+  // A new clip becomes current: frames, phases and the overlap-add tail
+  // cleared, analysis pending.
   void ResetAnalysis(const AudioClip* clip, int clipLength);
   // Analyses up to two more frames per channel.
   void AnalyseStep();

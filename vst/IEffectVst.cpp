@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/FloatingPointGuard.h"
 #include "platform/SafeConvert.h"
 #include "platform/TextCopy.h"
 #include "platform/Trace.h"
@@ -348,6 +349,9 @@ void IEffectVst::RunAudioEntry(AEffect* e, Run run) {
   IEffectVst* plug = FromEffect(e);
   if (plug == nullptr) return;
   EffectLock guard(plug->Lock());
+  // The whole call, sample conversions included, runs with denormals flushed;
+  // the caller gets its own control word back without new exception flags.
+  FloatingPointGuard floatingPoint;
   if (plug->doesMidi) plug->CallHost(audioMasterWantMidi, 0, 1, nullptr, 0.0f);
   run(*plug);
 }

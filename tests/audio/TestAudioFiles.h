@@ -18,7 +18,9 @@ inline void PutLittle(Bytes& b, std::uint64_t v, int n) {
 inline void PutBig(Bytes& b, std::uint64_t v, int n) {
   for (int i = n - 1; i >= 0; --i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
 }
-inline void PutId(Bytes& b, const char* id) { b.insert(b.end(), id, id + 4); }
+inline void PutId(Bytes& b, const char* id) {
+  for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(id[i]));
+}
 
 // 80-bit extended, big-endian, for a positive whole rate.
 inline void PutExtended(Bytes& b, double value) {

@@ -3,11 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/VstHost.h"
+#include "tests/audio/TestAudioFiles.h"
 
 class PluginTest : public ::testing::Test {
  protected:
@@ -44,6 +47,60 @@ class PluginTest : public ::testing::Test {
     append(&length, 4);
     append(path.data(), path.size());
     return chunk;
+  }
+
+  // Opens the instance as a host does before playing.
+  static void Start(VstHost& h, float rate = 44100.f, int block = 512) {
+    h.Dispatch(effOpen);
+    h.Dispatch(effSetSampleRate, 0, 0, nullptr, rate);
+    h.Dispatch(effSetBlockSize, 0, block);
+    h.Dispatch(effMainsChanged, 0, 1);
+  }
+
+  // A 16-bit WAVE file of the given samples (per channel, in -1..1).
+  static std::string WriteClip(const std::string& name, const std::vector<double>& left,
+                               const std::vector<double>& right = {}, std::uint32_t rate = 44100) {
+    WaveLayout layout;
+    layout.channels = right.empty() ? 1 : 2;
+    layout.rate = rate;
+    std::vector<std::int64_t> samples;
+    for (std::size_t i = 0; i < left.size(); ++i) {
+      samples.push_back(std::lround(left[i] * 32767));
+      if (!right.empty()) samples.push_back(std::lround(right[i] * 32767));
+    }
+    return WriteTemp(name, MakeWave(layout, samples));
+  }
+
+  // Hands the host a state naming the file, with the instance's current values
+  // changed as given (index, value in real units).
+  static void LoadByState(VstHost& h, const std::string& path,
+                          const std::vector<std::pair<int, double>>& changes = {}) {
+    std::vector<double> values = Values(h.GetChunk(false));
+    for (const auto& change : changes) values[change.first] = change.second;
+    ASSERT_EQ(h.SetChunk(MakeChunk(values, path), false), 1);
+  }
+
+  static std::string StatePath(VstHost& h) {
+    const std::vector<unsigned char> chunk = h.GetChunk(false);
+    return chunk.size() > 420 ? std::string(chunk.begin() + 420, chunk.end()) : std::string();
+  }
+
+  // One stereo block of double output.
+  static std::vector<double> Block(VstHost& h, int frames, std::vector<double>* right = nullptr) {
+    std::vector<double> l(frames, 9.0), r(frames, 9.0);
+    double* outs[2] = {l.data(), r.data()};
+    h.ProcessDouble(nullptr, outs, frames);
+    if (right != nullptr) *right = r;
+    return l;
+  }
+
+  // Runs the silent analysis blocks of a clip of the given length, with the
+  // transport stopped: 2048 clip frames per call, then one call to finish.
+  static void Analyse(VstHost& h, int clipFrames, int block = 512) {
+    const bool playing = h.transport.playing;
+    h.transport.playing = false;
+    for (int k = 0; k < (clipFrames + 2047) / 2048 + 1; ++k) Block(h, block);
+    h.transport.playing = playing;
   }
 
   VstHost host;

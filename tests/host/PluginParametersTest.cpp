@@ -62,7 +62,7 @@ TEST_F(PluginTest, DisplaysFollowChangedValues) {
       {13, 1.0f, "Rand Walk"}, {10, 1.0f, "1"},  {14, 1.0f, "on"},
       {3, 0.5f, "0.5000"}, {4, 0.3333f, "0.3333"}, {8, 0.5f, "500.00"},
       {16, 1.0f, "2.00"}, {23, 0.0f, "0.25"},    {0, 0.0f, "0"},
-      {49, 1.0f, "on"},   {50, 1.0f, "on"},
+      {49, 1.0f, "off"},  {50, 1.0f, "on"},  // FileLoad springs back once handled
   };
   for (const auto& c : changes) {
     host.SetParameter(c.index, c.normalized);

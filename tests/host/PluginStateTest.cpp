@@ -31,11 +31,12 @@ TEST_F(PluginTest, ChunkWithPathRoundTrips) {
   values[4] = 0.25;
   values[13] = 3;
   values[50] = 1;
-  ASSERT_EQ(host.SetChunk(MakeChunk(values, "/tmp/a.wav"), false), 1);
+  const std::string path = WriteClip("round-trip.wav", std::vector<double>(3000, 0.25));
+  ASSERT_EQ(host.SetChunk(MakeChunk(values, path), false), 1);
   const std::vector<unsigned char> saved = host.GetChunk(false);
-  ASSERT_EQ(saved.size(), 430u);
+  ASSERT_EQ(saved.size(), 420u + path.size());
   EXPECT_EQ(Values(saved), values);
-  EXPECT_EQ(std::string(saved.begin() + 420, saved.end()), "/tmp/a.wav");
+  EXPECT_EQ(StatePath(host), path);
   EXPECT_EQ(host.ParamDisplay(13), "Rand Walk");
 
   // Loading it into a fresh instance gives the same state.
@@ -48,8 +49,12 @@ TEST_F(PluginTest, ChunkWithPathRoundTrips) {
   // An empty path keeps the file that is loaded.
   ASSERT_EQ(host.SetChunk(MakeChunk(DefaultValues(), ""), false), 1);
   const std::vector<unsigned char> kept = host.GetChunk(false);
-  EXPECT_EQ(std::string(kept.begin() + 420, kept.end()), "/tmp/a.wav");
+  EXPECT_EQ(StatePath(host), path);
   EXPECT_EQ(Values(kept), DefaultValues());
+
+  // So does a path that names no file.
+  ASSERT_EQ(host.SetChunk(MakeChunk(DefaultValues(), path + ".missing"), false), 1);
+  EXPECT_EQ(StatePath(host), path);
 }
 
 TEST_F(PluginTest, ChunksWithoutHeaderOrCutShort) {

@@ -1,0 +1,76 @@
+#include "effect/StretchDisplays.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/SafeConvert.h"
+#include "platform/TextCopy.h"
+
+void StretchDisplays::SetText(Control control, const char* text) {
+  ControlState& state = controls[control];
+  if (std::strcmp(state.text, text) == 0) return;  // text controls redraw only on a change
+  CopyText(state.text, text);
+  MarkDirty(state.revision);
+}
+
+void StretchDisplays::SetValue(Control control, double value) {
+  controls[control].value = value;
+  MarkDirty(controls[control].revision);
+}
+
+void StretchDisplays::GrayOut(Control control, bool grayed) {
+  controls[control].grayed = grayed;
+  MarkDirty(controls[control].revision);
+}
+
+void StretchDisplays::Hide(Control control, bool hidden) {
+  controls[control].hidden = hidden;
+  MarkDirty(controls[control].revision);
+}
+
+void StretchDisplays::ShowFileName(const std::string& path) {
+  const std::size_t size = path.size();
+  if (size <= kPathShownChars) {
+    SetText(kFileNameText, path.c_str());
+  } else {
+    const std::string shown = "..." + path.substr(size - kPathShownChars);
+    SetText(kFileNameText, shown.c_str());
+  }
+}
+
+void StretchDisplays::ColumnDisplay::FillOverview(const ExtensibleSampleBuffer<double>& samples) {
+  const int length = samples.length;
+  const double s = static_cast<double>(length) / kColumns;
+  const int whole = TruncToInt32(s);
+  int extra = TruncToInt32((s - whole) * kColumns + 0.5);
+  int position = 0;
+  for (int column = 0; column < kColumns; ++column) {
+    int take = std::max(whole, 1);
+    if (extra > 0) {
+      ++take;
+      --extra;
+    }
+    double largest = 0.0;
+    for (int k = 0; k < take && position < length; ++k, ++position) {
+      const double v = samples.At(position);
+      largest = k == 0 ? v : std::max(largest, v);
+    }
+    values[column] = largest;
+  }
+  MarkDirty(revision);
+}
+
+void StretchDisplays::ColumnDisplay::FillCurve(const double* curve, int count) {
+  if (count <= 0 || curve == nullptr) {
+    std::fill(values, values + kColumns, 0.0);
+  } else {
+    const double step = static_cast<double>(kColumns) / count;
+    int m = 0;
+    for (int column = 0; column < kColumns; ++column) {
+      double largest = 0.0;
+      while (m < count && TruncToInt32(m * step) <= column) largest = std::max(largest, curve[m++]);
+      values[column] = largest;
+    }
+  }
+  MarkDirty(revision);
+}

@@ -1,0 +1,95 @@
+// What the effect shows in its editor, and the two things it reads back from it.
+// The effect writes these under the plug-in lock (handlers, file loads, the
+// analysis feeds) or on the audio thread (play cursor, rate meter, XY values,
+// progress bar); the editor reads them on its own thread without a lock and
+// redraws a part when its revision has moved, so a redraw may show a
+// half-updated array for one frame. Everything is sized at construction: the
+// audio thread never allocates here.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+#include "audio/ExtensibleSampleBuffer.h"
+#include "dsp/FftBufferList.h"
+
+class StretchDisplays {
+ public:
+  // Controls whose look or value the effect drives.
+  enum Control : int {
+    kRateNominalReadout,
+    kRateTransientReadout,
+    kBlurNominalReadout,
+    kBlurTransientReadout,
+    kRateTransientFader,
+    kBlurNominalFader,
+    kBlurTransientFader,
+    kBlurSameSwitch,
+    kAuditionSwitch,
+    kProgressBar,
+    kRateMeter,
+    kFileNameText,
+    kControlCount
+  };
+
+  struct ControlState {
+    bool grayed = false;
+    bool hidden = false;
+    double value = 0.0;  // normalised, for switches, the meter and the progress bar
+    char text[72] = {};  // readouts and the file name
+    std::atomic<std::uint32_t> revision{0};
+  };
+
+  // One value per pixel column, a play cursor and a region band.
+  struct ColumnDisplay {
+    static constexpr int kColumns = 500;  // the displays are 500 pixels wide
+    double values[kColumns] = {};
+    bool cursorVisible = false;
+    std::int32_t cursorColumn = 0;
+    std::int32_t bandStart = 0, bandEnd = 0;
+    std::atomic<std::uint32_t> revision{0};
+
+    // Each column the largest signed sample of its run of the buffer; runs
+    // spread the remainder over the first columns, and columns past the end
+    // read 0.
+    void FillOverview(const ExtensibleSampleBuffer<double>& samples);
+    // Each value lands in the column its index starts in; a column takes the
+    // largest value landing there and 0 when none does.
+    void FillCurve(const double* curve, int count);
+  };
+
+  static constexpr int kPathShownChars = 64;
+
+  void SetText(Control control, const char* text);
+  void SetValue(Control control, double value);
+  void GrayOut(Control control, bool grayed);
+  void Hide(Control control, bool hidden);
+  // The whole path when it is short enough, else "..." and its tail.
+  void ShowFileName(const std::string& path);
+
+  const ControlState& State(Control control) const { return controls[control]; }
+
+  ControlState controls[kControlCount];
+  ColumnDisplay waveform;  // the clip's overview with cursor and region band
+  ColumnDisplay contour;   // the transient curve as bars
+
+  // The spectrograph's frame source and rate.
+  const FftBufferList* spectrumFrames = nullptr;
+  double spectrumSampleRate = 44100.0;
+  std::atomic<std::uint32_t> spectrumRevision{0};
+
+  // XY pad: x follows the blur, y the rate.
+  double xyX = 0.0, xyY = 0.0;
+  std::atomic<std::uint32_t> xyRevision{0};
+
+  // Written by the editor: the envelope's four points in its control order
+  // (E2, E3, E1, E4 as x, y pairs; the initial shape is full volume), and the
+  // file selector's last chosen path.
+  double envelopeControl[8] = {0.0, 1.0, 1.0, 1.0, 0.0, 0.0, 1.0, 0.0};
+  std::string chosenPath;
+
+  static void MarkDirty(std::atomic<std::uint32_t>& revision) {
+    revision.fetch_add(1, std::memory_order_release);
+  }
+};

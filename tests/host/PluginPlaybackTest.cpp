@@ -1,0 +1,184 @@
+// Playing a loaded file through the module's entry, as a host would.
+#include <gtest/gtest.h>
+
+#include <xmmintrin.h>
+
+#include <cmath>
+
+#include "tests/host/PluginFixture.h"
+
+namespace {
+
+std::vector<double> Tone(int frames, double hz, double level = 0.5, double rate = 44100) {
+  std::vector<double> samples(frames);
+  for (int i = 0; i < frames; ++i) samples[i] = level * std::sin(2 * M_PI * hz * i / rate);
+  return samples;
+}
+
+double Peak(const std::vector<double>& block) {
+  double peak = 0;
+  for (double v : block) peak = std::max(peak, std::fabs(v));
+  return peak;
+}
+
+class PlaybackTest : public PluginTest {
+ protected:
+  void SetUp() override {
+    PluginTest::SetUp();
+    Start(host);
+  }
+};
+
+TEST_F(PlaybackTest, AnalysisIsSilentEvenWhilePlayingThenPlaybackSounds) {
+  LoadByState(host, WriteClip("analysis.wav", Tone(20000, 440)));
+  host.transport.playing = true;
+  const int analysisBlocks = (20000 + 2047) / 2048 + 1;
+  for (int k = 0; k < analysisBlocks; ++k) ASSERT_EQ(Peak(Block(host, 512)), 0.0) << k;
+  double peak = 0;
+  for (int k = 0; k < 20; ++k) peak = std::max(peak, Peak(Block(host, 512)));
+  EXPECT_GT(peak, 0.2);
+}
+
+// Nothing random moves while the transport stands, so an instance that pauses
+// continues exactly as one that never paused.
+TEST_F(PlaybackTest, StoppedTransportIsSilentAndHoldsThePosition) {
+  const std::string path = WriteClip("pause.wav", Tone(30000, 300));
+  VstHost steady;
+  std::string error;
+  ASSERT_TRUE(steady.Load(DILATORIX_PLUGIN_PATH, &error)) << error;
+  Start(steady);
+  for (VstHost* h : {&host, &steady}) {
+    LoadByState(*h, path, {{4, 0.1}});
+    Analyse(*h, 30000);
+    h->transport.playing = true;
+  }
+  for (int k = 0; k < 6; ++k) ASSERT_EQ(Block(host, 512), Block(steady, 512)) << k;
+  host.transport.playing = false;
+  for (int k = 0; k < 5; ++k) ASSERT_EQ(Peak(Block(host, 512)), 0.0);
+  host.transport.playing = true;
+  for (int k = 0; k < 6; ++k) ASSERT_EQ(Block(host, 512), Block(steady, 512)) << k;
+
+  // A host without time information counts as playing.
+  host.transport.hasTimeInfo = false;
+  EXPECT_EQ(Block(host, 512), Block(steady, 512));
+}
+
+TEST_F(PlaybackTest, MonoClipSoundsOnBothOutputs) {
+  LoadByState(host, WriteClip("mono.wav", Tone(12000, 660)));
+  Analyse(host, 12000);
+  host.transport.playing = true;
+  double peak = 0;
+  for (int k = 0; k < 12; ++k) {
+    std::vector<double> right;
+    const std::vector<double> left = Block(host, 512, &right);
+    ASSERT_EQ(left, right);
+    peak = std::max(peak, Peak(left));
+  }
+  EXPECT_GT(peak, 0.2);
+}
+
+TEST_F(PlaybackTest, AuditionPlaysTheClipRawOnceThenSwitchesItselfOff) {
+  std::vector<double> left(1000), right(1000);
+  for (int i = 0; i < 1000; ++i) {
+    left[i] = (i % 100 + 1) / 128.0;
+    right[i] = -left[i];
+  }
+  LoadByState(host, WriteClip("audition.wav", left, right));
+  Analyse(host, 1000);
+  host.SetParameter(14, 1.0f);
+  std::vector<double> outRight;
+  std::vector<double> first = Block(host, 512, &outRight);
+  for (int i = 0; i < 512; ++i) {
+    ASSERT_NEAR(first[i], left[i], 1e-4);
+    ASSERT_NEAR(outRight[i], right[i], 1e-4);
+  }
+  EXPECT_EQ(host.GetParameter(14), 1.0f);
+  std::vector<double> second = Block(host, 512, &outRight);
+  for (int i = 0; i < 488; ++i) ASSERT_NEAR(second[i], left[512 + i], 1e-4);
+  for (int i = 488; i < 512; ++i) ASSERT_EQ(second[i], 0.0);
+  EXPECT_EQ(host.GetParameter(14), 0.0f);
+  EXPECT_EQ(Peak(Block(host, 512)), 0.0);  // stopped transport, audition over
+
+  // It starts again from the clip's first sample.
+  host.SetParameter(14, 1.0f);
+  first = Block(host, 512);
+  EXPECT_NEAR(first[0], left[0], 1e-4);
+  EXPECT_NEAR(first[100], left[100], 1e-4);
+}
+
+TEST_F(PlaybackTest, AuditionOfAMonoClipUsesTheFirstOutputOnly) {
+  LoadByState(host, WriteClip("mono-audition.wav", std::vector<double>(3000, 0.5)));
+  Analyse(host, 3000);
+  host.SetParameter(14, 1.0f);
+  std::vector<double> right;
+  EXPECT_NEAR(Peak(Block(host, 512, &right)), 0.5, 1e-4);
+  EXPECT_EQ(Peak(right), 0.0);
+}
+
+TEST_F(PlaybackTest, FilesLoadAtTheHostRateAndFailuresKeepTheClip) {
+  VstHost fast;
+  std::string error;
+  ASSERT_TRUE(fast.Load(DILATORIX_PLUGIN_PATH, &error)) << error;
+  Start(fast, 48000.f);
+  const std::string path = WriteClip("rate.wav", std::vector<double>(4410, 0.5));
+  LoadByState(fast, path);
+  EXPECT_EQ(StatePath(fast), path);
+  // 4410 frames at 44.1 kHz are 4800 at 48 kHz: audition sounds that long.
+  const int converted = 4800;
+  Analyse(fast, converted);
+  fast.SetParameter(14, 1.0f);
+  int sounding = 0;
+  for (int k = 0; k < 10; ++k)
+    for (double v : Block(fast, 512)) sounding += std::fabs(v) > 0.25;
+  EXPECT_NEAR(sounding, converted, 40);
+
+  // A file that is missing, or is not audio, leaves the clip and its path.
+  LoadByState(fast, path + ".missing");
+  LoadByState(fast, WriteTemp("not-audio.wav", Bytes(100, 'x')));
+  EXPECT_EQ(StatePath(fast), path);
+  fast.SetParameter(14, 1.0f);
+  EXPECT_NEAR(Peak(Block(fast, 512)), 0.5, 0.03);  // the converter rings at the step
+}
+
+TEST_F(PlaybackTest, StateRoundTripReloadsTheFileWithTheSameValues) {
+  const std::string path = WriteClip("state.wav", Tone(9000, 500), Tone(9000, 750));
+  LoadByState(host, path, {{4, 0.2}, {13, 1}, {16, 1.5}});
+  const std::vector<unsigned char> saved = host.GetChunk(false);
+
+  VstHost reopened;
+  std::string error;
+  ASSERT_TRUE(reopened.Load(DILATORIX_PLUGIN_PATH, &error)) << error;
+  Start(reopened);
+  ASSERT_EQ(reopened.SetChunk(saved, false), 1);
+  EXPECT_EQ(reopened.GetChunk(false), saved);
+  EXPECT_EQ(reopened.ParamDisplay(13), "Rev");
+  for (VstHost* h : {&host, &reopened}) {
+    Analyse(*h, 9000);
+    h->transport.playing = true;
+  }
+  for (int k = 0; k < 8; ++k) ASSERT_EQ(Block(host, 512), Block(reopened, 512)) << k;
+}
+
+TEST_F(PlaybackTest, CallerFloatingPointStateSurvivesEveryProcessCall) {
+  LoadByState(host, WriteClip("fp.wav", Tone(5000, 440)));
+  const unsigned caller = _mm_getcsr();
+  // Round toward zero with every exception masked, and no flags raised.
+  const unsigned custom = 0x7F80;
+  _mm_setcsr(custom);
+  std::vector<float> out(512);
+  float* outs[2] = {out.data(), out.data()};
+  std::vector<double> outDouble(512);
+  double* doubleOuts[2] = {outDouble.data(), outDouble.data()};
+  host.transport.playing = true;
+  for (int k = 0; k < 12; ++k) {
+    host.ProcessReplacing(nullptr, outs, 512);
+    EXPECT_EQ(_mm_getcsr(), custom);
+    host.ProcessAccumulating(nullptr, outs, 512);
+    EXPECT_EQ(_mm_getcsr(), custom);
+    host.ProcessDouble(nullptr, doubleOuts, 512);
+    EXPECT_EQ(_mm_getcsr(), custom);
+  }
+  _mm_setcsr(caller);
+}
+
+}  // namespace
