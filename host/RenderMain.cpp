@@ -1,0 +1,237 @@
+// dilatorix-render: renders an audio file (by default the bundled demo phrase)
+// through the Dilatorix plug-in, loaded from its module as a host would, into a
+// stereo WAVE file. Every failure ends with one "dilatorix-render: ..." line on
+// stderr and a non-zero exit, and leaves no output file behind.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cerrno>
+#include <climits>
+#include <cmath>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "audio/AudioFile.h"
+#include "host/OutputFile.h"
+#include "host/ParamText.h"
+#include "host/ProgressBar.h"
+#include "host/RenderOptions.h"
+#include "host/Renderer.h"
+#include "host/WavWriter.h"
+
+#ifndef DILATORIX_VERSION
+#define DILATORIX_VERSION "unknown"
+#endif
+
+namespace {
+
+constexpr double kDefaultCapSeconds = 3600;
+
+volatile std::sig_atomic_t interrupted = 0;
+
+void OnSignal(int) { interrupted = 1; }
+
+int Error(const std::string& message) {
+  std::fprintf(stderr, "dilatorix-render: %s\n", message.c_str());
+  return 1;
+}
+
+std::string ExecutableDirectory() {
+  char path[PATH_MAX];
+  const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+  if (n <= 0) return ".";
+  path[n] = '\0';
+  std::string text(path);
+  const std::size_t slash = text.rfind('/');
+  return slash == std::string::npos ? "." : text.substr(0, slash);
+}
+
+std::string BaseName(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// "dir/take.aiff" -> "take-stretched.wav", in the current directory.
+std::string DerivedOutput(const std::string& input) {
+  std::string name = BaseName(input);
+  const std::size_t dot = name.rfind('.');
+  if (dot != std::string::npos && dot > 0) name.resize(dot);
+  return name + "-stretched.wav";
+}
+
+std::string RealPath(const std::string& path) {
+  char* resolved = realpath(path.c_str(), nullptr);
+  if (resolved == nullptr) return std::string();
+  std::string text(resolved);
+  std::free(resolved);
+  return text;
+}
+
+// Distinct reasons for a missing, unreadable or non-audio input; reads its length.
+bool CheckInput(const std::string& path, int sampleRate, double* frames, std::string* error) {
+  struct stat info;
+  if (stat(path.c_str(), &info) != 0) {
+    *error = "cannot open input " + path + ": " + std::strerror(errno);
+    return false;
+  }
+  if (S_ISDIR(info.st_mode)) {
+    *error = "input " + path + " is a directory";
+    return false;
+  }
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) {
+    *error = "cannot read input " + path + ": " + std::strerror(errno);
+    return false;
+  }
+  std::fclose(file);
+  AudioFile clip;
+  if (!clip.Load(path, sampleRate)) {
+    *error = "input " + path + " is not a WAVE or AIFF file that can be read";
+    return false;
+  }
+  if (clip.length < 1) {
+    *error = "input " + path + " holds no audio";
+    return false;
+  }
+  *frames = clip.length;
+  return true;
+}
+
+void ListParams() {
+  std::printf("%-15s %-26s %s\n", "name", "values", "default");
+  for (const StretchParamSpec* record : SettableStretchParams())
+    std::printf("%-15s %-26s %s\n", record->name, ParamRangeText(*record).c_str(),
+                ParamValueText(*record, ParamDefault(*record)).c_str());
+}
+
+// True when stream and stdout are the same file, as with -o /dev/stdout.
+bool IsStdout(std::FILE* stream) {
+  struct stat a, b;
+  return fstat(fileno(stream), &a) == 0 && fstat(STDOUT_FILENO, &b) == 0 &&
+         a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+double Seconds(std::chrono::steady_clock::time_point since) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const auto started = std::chrono::steady_clock::now();
+  RenderOptions options;
+  std::string error;
+  if (!ParseRenderOptions(argc, argv, &options, &error)) return Error(error);
+  if (options.help) {
+    std::fputs(kRenderUsage, stdout);
+    return 0;
+  }
+  if (options.version) {
+    std::printf("dilatorix-render %s\n", DILATORIX_VERSION);
+    return 0;
+  }
+  if (options.listParams) {
+    ListParams();
+    return 0;
+  }
+
+  struct sigaction action = {};
+  action.sa_handler = OnSignal;
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+  std::signal(SIGPIPE, SIG_IGN);  // a closed pipe is a write error, not an exit
+
+  const bool report = options.report == RenderOptions::Report::kProgress ||
+                      (options.report == RenderOptions::Report::kAuto && isatty(STDERR_FILENO));
+  const std::string here = ExecutableDirectory();
+  const std::string input = options.input.empty() ? here + "/demo-phrase.wav" : options.input;
+  const std::string pluginPath =
+      options.plugin.empty() ? here + "/Dilatorix_64.so" : options.plugin;
+  const std::string outputPath = options.output.empty() ? DerivedOutput(input) : options.output;
+
+  double clipFrames = 0;
+  if (!CheckInput(input, options.sampleRate, &clipFrames, &error)) return Error(error);
+  const std::string clipPath = RealPath(input);
+  if (clipPath.empty()) return Error("cannot resolve input " + input + ": " + std::strerror(errno));
+  if (RealPath(outputPath) == clipPath) return Error("the output " + outputPath + " is the input");
+
+  OutputFile output;
+  if (!output.Open(outputPath, &error)) return Error(error);
+  // The summary must not land inside audio written to stdout.
+  std::FILE* const summary = IsStdout(output.Stream()) ? stderr : stdout;
+
+  Renderer renderer;
+  if (!renderer.Open(pluginPath, options.sampleRate, options.blockSize, &error))
+    return Error(error);
+  std::vector<double> values = renderer.Values();
+  for (const ParamAssignment& set : options.Assignments()) values[set.index] = set.value;
+  const auto loadStarted = std::chrono::steady_clock::now();
+  if (!renderer.LoadClip(clipPath, values, &error)) return Error(error);
+  const double loadSeconds = Seconds(loadStarted);
+
+  // The stretched region's length unless a duration is given.
+  const double factor = StretchFactor(values[kRateNom], values[kRateXtrm] != 0);
+  double seconds = options.duration;
+  bool capped = false;
+  if (seconds < 0) {
+    const double region = values[kRegEnd] - values[kRegStart];
+    if (!(region > 0)) return Error("the region is empty (RegStart not below RegEnd)");
+    seconds = region * clipFrames * factor / options.sampleRate;
+    capped = seconds > kDefaultCapSeconds;
+    if (capped) seconds = kDefaultCapSeconds;
+  }
+  const double exactFrames = std::round(seconds * options.sampleRate);
+  const WavWriter::Encoding encoding =
+      options.bits == 24 ? WavWriter::Encoding::kPcm24 : WavWriter::Encoding::kFloat32;
+  if (exactFrames > static_cast<double>(WavWriter::MaxFrames(2, encoding)))
+    return Error("an output of " + std::to_string(seconds) + " s does not fit a WAVE file");
+  const std::uint64_t frames = exactFrames < 1 ? 1 : static_cast<std::uint64_t>(exactFrames);
+
+  WavWriter writer;
+  auto writeError = [&]() {
+    return Error("cannot write " + outputPath + ": " +
+                 std::strerror(writer.ErrorNumber() != 0 ? writer.ErrorNumber() : EIO));
+  };
+  if (!writer.Begin(output.Stream(), 2, static_cast<std::uint32_t>(options.sampleRate), encoding,
+                    frames))
+    return writeError();
+
+  ProgressBar bar(stderr, isatty(STDERR_FILENO));
+  auto progress = [&](double fraction) {
+    if (report) bar.Update(fraction);
+    return interrupted == 0;
+  };
+  if (report) bar.Start("analysing");
+  const auto analysisStarted = std::chrono::steady_clock::now();
+  const bool analysed = renderer.Analyse(static_cast<std::int64_t>(clipFrames), progress, &error);
+  const double analysisSeconds = Seconds(analysisStarted);
+  if (report) bar.Finish();
+  if (!analysed) return Error(error);
+
+  if (report) bar.Start("rendering");
+  const auto renderStarted = std::chrono::steady_clock::now();
+  const bool rendered = renderer.Render(frames, &writer, progress, &error);
+  const double renderSeconds = Seconds(renderStarted);
+  if (report) bar.Finish();
+  if (!rendered) return writer.ErrorNumber() != 0 ? writeError() : Error(error);
+  renderer.Close();
+  if (!writer.Finish()) return writeError();
+  if (!output.Commit(&error)) return Error(error);
+
+  if (report) {
+    std::fprintf(
+        summary,
+        "rendered %s at %gx into %s: %.2f s of %d Hz stereo %s%s; took %.2f s (load %.2f s, "
+        "analysis %.2f s, rendering %.2f s)\n",
+        BaseName(input).c_str(), factor, outputPath.c_str(),
+        static_cast<double>(frames) / options.sampleRate, options.sampleRate,
+        options.bits == 24 ? "24-bit PCM" : "32-bit float", capped ? " (capped at one hour)" : "",
+        Seconds(started), loadSeconds, analysisSeconds, renderSeconds);
+  }
+  return 0;
+}

@@ -1,0 +1,45 @@
+// The renderer's command line: reads the arguments into settings and the list of
+// parameter values to hand the plug-in. Convenience options (--stretch, --blur,
+// ...) become parameter values first; every --param comes after them, so it wins.
+// Reading stops at the first bad argument with a one-line reason; nothing here
+// touches files or the plug-in.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct ParamAssignment {
+  int index;
+  double value;  // real units, already checked against the range
+};
+
+struct RenderOptions {
+  enum class Report { kAuto, kProgress, kQuiet };
+
+  std::string input;   // empty: the bundled demo clip
+  std::string output;  // empty: derived from the input, in the current directory
+  std::string plugin;  // empty: the module next to the executable
+  int sampleRate = 44100;
+  int blockSize = 512;
+  int bits = 32;             // 32: float, 24: integer PCM
+  double duration = -1;      // seconds; negative: the stretched region
+  Report report = Report::kAuto;
+  bool help = false;
+  bool version = false;
+  bool listParams = false;
+  std::vector<ParamAssignment> convenience;
+  std::vector<ParamAssignment> params;
+
+  // Both lists in the order they apply.
+  std::vector<ParamAssignment> Assignments() const;
+};
+
+bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions* options,
+                        std::string* error);
+
+// Rate parameters for a stretch factor: RateNom and RateXtrm, plus RateSame on.
+bool StretchAssignments(double factor, std::vector<ParamAssignment>* out, std::string* error);
+// The factor a RateNom and RateXtrm pair plays at.
+double StretchFactor(double rateNom, bool extreme);
+
+extern const char kRenderUsage[];

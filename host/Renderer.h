@@ -1,0 +1,58 @@
+// Renders a clip offline through one Dilatorix instance, loaded from its module
+// and driven only through VST 2 as a host would: open, sample rate, block size,
+// resume, then a state chunk carrying the parameter values and the clip's path.
+// The plug-in analyses the clip during its first processing calls, which run
+// with the transport stopped; rendering then runs with the transport playing.
+// One thread; every step reports failure as false with a one-line reason.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "host/VstHost.h"
+
+class WavWriter;
+
+class Renderer {
+ public:
+  static constexpr int kChunkValueCount = 51;
+  static constexpr int kAnalysisFramesPerCall = 2048;
+  static constexpr int kSpareAnalysisCalls = 2;
+
+  // Called with the fraction done; false stops the work.
+  using Progress = std::function<bool(double fraction)>;
+
+  Renderer() = default;
+  Renderer(const Renderer&) = delete;
+  Renderer& operator=(const Renderer&) = delete;
+  ~Renderer() { Close(); }
+
+  // Loads the module, checks that it is Dilatorix, and prepares it to process.
+  bool Open(const std::string& pluginPath, int sampleRate, int blockSize, std::string* error);
+  // The instance's parameter values in real units, index order, as it saved them.
+  const std::vector<double>& Values() const { return values; }
+  // Hands over values and the clip (an absolute path); false when the plug-in
+  // did not take the file.
+  bool LoadClip(const std::string& path, const std::vector<double>& newValues,
+                std::string* error);
+  // The silent calls in which the plug-in analyses a clip of clipFrames frames
+  // (at the host rate).
+  bool Analyse(std::int64_t clipFrames, const Progress& progress, std::string* error);
+  bool Render(std::uint64_t frames, WavWriter* writer, const Progress& progress,
+              std::string* error);
+  void Close();
+
+ private:
+  // One processing call of frames frames into outputs.
+  void Process(int frames);
+
+  VstHost host;
+  int blockSize = 0;
+  bool doubles = false;
+  bool open = false;
+  std::vector<double> values;
+  std::vector<double> inputs[2], outputs[2];
+  std::vector<float> floatInputs[2], floatOutputs[2];
+};
