@@ -1,0 +1,440 @@
+// The effect's handlers, loader and processing loop, seen through the values
+// it keeps for its editor. The instance is driven through its effect record
+// where a host would drive it, and directly where the editor will.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <algorithm>
+#include <memory>
+
+#include "effect/Stretch.h"
+#include "tests/audio/TestAudioFiles.h"
+
+namespace {
+
+using D = StretchDisplays;
+
+std::string WriteMono(const std::string& name, const std::vector<double>& samples,
+                      std::uint32_t rate = 44100) {
+  WaveLayout layout;
+  layout.channels = 1;
+  layout.rate = rate;
+  std::vector<std::int64_t> values;
+  for (double v : samples) values.push_back(std::lround(v * 32767));
+  return WriteTemp(name, MakeWave(layout, values));
+}
+
+std::vector<double> Tone(int frames, double hz) {
+  std::vector<double> samples(frames);
+  for (int i = 0; i < frames; ++i) samples[i] = 0.5 * std::sin(2 * M_PI * hz * i / 44100);
+  return samples;
+}
+
+class StretchTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    stretch = std::make_unique<Stretch>(nullptr);
+    Dispatch(effOpen);
+  }
+
+  VstIntPtr Dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
+                     float opt = 0.f) {
+    AEffect* e = stretch->Effect();
+    return e->dispatcher(e, opcode, index, value, ptr, opt);
+  }
+  // As the editor changes a value: exact, in real units.
+  void Set(int index, double value) {
+    stretch->Param(index)->SetValue(value);
+    stretch->ParamChanged(index);
+  }
+  const char* Text(D::Control control) { return stretch->Displays().State(control).text; }
+  bool Grayed(D::Control control) { return stretch->Displays().State(control).grayed; }
+  bool Hidden(D::Control control) { return stretch->Displays().State(control).hidden; }
+
+  // Processing blocks straight into the effect (no time information: playing).
+  std::vector<double> Process(int n, std::vector<double>* right = nullptr) {
+    std::vector<double> l(n), r(n);
+    double* outs[2] = {l.data(), r.data()};
+    stretch->ProcessBlock(nullptr, outs, n);
+    if (right != nullptr) *right = r;
+    return l;
+  }
+  void LoadAndAnalyse(const std::string& path) {
+    stretch->LoadFile(path.c_str());
+    ASSERT_EQ(stretch->FilePath(), path);
+    while (stretch->Engine().analysisPending) Process(512);
+  }
+
+  std::unique_ptr<Stretch> stretch;
+};
+
+TEST_F(StretchTest, OpenRunsEveryHandler) {
+  const StretchEngine& engine = stretch->Engine();
+  EXPECT_EQ(engine.nominalRate, 1.0);
+  EXPECT_EQ(engine.transientRate, 1.0);
+  EXPECT_STREQ(Text(D::kRateNominalReadout), "1.00 x");
+  EXPECT_STREQ(Text(D::kRateTransientReadout), "1.00 x");
+  EXPECT_STREQ(Text(D::kBlurNominalReadout), "10.0 ms");
+  EXPECT_STREQ(Text(D::kBlurTransientReadout), "10.0 ms");
+  EXPECT_EQ(engine.transientShape, 1.0);
+  for (const HarmonicVoice& voice : engine.voices) EXPECT_EQ(voice.summedRatio, 2.0);
+  for (D::Control c : {D::kRateTransientFader, D::kBlurNominalFader, D::kBlurTransientFader,
+                       D::kBlurSameSwitch, D::kBlurNominalReadout})
+    EXPECT_FALSE(Grayed(c)) << c;
+  EXPECT_FALSE(Hidden(D::kRateNominalReadout));
+  EXPECT_TRUE(Hidden(D::kProgressBar));
+  // The envelope's initial shape: full volume over the whole clip.
+  ASSERT_EQ(stretch->Contour().SegmentCount(), 1);
+  const VolumeContour::Segment& s = stretch->Contour().SegmentAt(0);
+  EXPECT_EQ(s.x0, 0.0);
+  EXPECT_EQ(s.x1, 1.0);
+  EXPECT_EQ(s.y0, 1.0);
+  EXPECT_EQ(s.slope, 0.0);
+  EXPECT_EQ(stretch->TenthSecondFrames(), 4410);
+}
+
+TEST_F(StretchTest, RatesAndTheirReadouts) {
+  const StretchEngine& engine = stretch->Engine();
+  Set(kRateNom, 1.0);
+  EXPECT_NEAR(engine.nominalRate, 1e-3, 1e-15);
+  EXPECT_EQ(engine.currentRate, engine.nominalRate);
+  EXPECT_STREQ(Text(D::kRateNominalReadout), "1000.00 x");
+
+  Set(kRateXtrm, 1);
+  Set(kRateNom, 0.5);
+  EXPECT_NEAR(engine.nominalRate, std::pow(10.0, -4.5), 1e-18);
+  EXPECT_STREQ(Text(D::kRateNominalReadout), "31622.78 x");
+  Set(kRateTran, 0.25);
+  EXPECT_NEAR(engine.transientRate, std::pow(10.0, -2.25), 1e-15);
+
+  Set(kRateSame, 1);
+  EXPECT_STREQ(Text(D::kRateTransientReadout), "---");
+  EXPECT_TRUE(Grayed(D::kRateTransientFader));
+  EXPECT_EQ(engine.transientRate, engine.nominalRate);
+  Set(kRateNom, 0.1);
+  EXPECT_EQ(engine.transientRate, engine.nominalRate);
+  Set(kRateSame, 0);
+  EXPECT_FALSE(Grayed(D::kRateTransientFader));
+  EXPECT_STREQ(Text(D::kRateTransientReadout), "177.83 x");
+}
+
+TEST_F(StretchTest, BlurSettingsGrayTheirControls) {
+  const StretchEngine& engine = stretch->Engine();
+  Set(kBlurNom, 250);
+  Set(kBlurTran, 40);
+  EXPECT_EQ(engine.blurNominalMs, 250.0);
+  EXPECT_EQ(engine.blurTransientMs, 40.0);
+  EXPECT_STREQ(Text(D::kBlurTransientReadout), "40.0 ms");
+
+  Set(kBlurSame, 1);
+  EXPECT_EQ(engine.blurTransientMs, 250.0);
+  EXPECT_STREQ(Text(D::kBlurTransientReadout), "---");
+  EXPECT_TRUE(Grayed(D::kBlurTransientFader));
+  EXPECT_TRUE(Grayed(D::kBlurTransientReadout));
+  EXPECT_FALSE(Grayed(D::kBlurNominalFader));
+  EXPECT_FALSE(Grayed(D::kBlurSameSwitch));
+
+  Set(kBlurSame, 0);
+  Set(kBlurPure, 1);
+  EXPECT_TRUE(engine.blurPure);
+  for (D::Control c : {D::kBlurNominalFader, D::kBlurNominalReadout, D::kBlurTransientFader,
+                       D::kBlurTransientReadout, D::kBlurSameSwitch})
+    EXPECT_TRUE(Grayed(c)) << c;
+  Set(kBlurPure, 0);
+  EXPECT_FALSE(Grayed(D::kBlurTransientFader));
+
+  Set(kShowAll, 0);
+  for (D::Control c : {D::kRateNominalReadout, D::kRateTransientReadout, D::kBlurNominalReadout,
+                       D::kBlurTransientReadout})
+    EXPECT_TRUE(Hidden(c)) << c;
+  Set(kShowAll, 1);
+  EXPECT_FALSE(Hidden(D::kBlurTransientReadout));
+}
+
+TEST_F(StretchTest, ShapePitchAndVoices) {
+  const StretchEngine& engine = stretch->Engine();
+  const double shapes[][2] = {{0, 8}, {0.25, 4.5}, {0.5, 1}, {0.75, -4.5}, {1, -8}};
+  for (const auto& shape : shapes) {
+    Set(kTrScale, shape[0]);
+    EXPECT_DOUBLE_EQ(engine.transientShape, shape[1]) << shape[0];
+  }
+  Set(kHPitch1, 1.5);
+  EXPECT_DOUBLE_EQ(engine.voices[0].summedRatio, 2.5);  // a sum, not a product
+  Set(kPitch, 0.5);
+  EXPECT_DOUBLE_EQ(engine.voices[0].summedRatio, 2.0);
+  EXPECT_DOUBLE_EQ(engine.voices[2].summedRatio, 1.5);
+  Set(kHEnab2, 1);
+  Set(kHGain3, 0.25);
+  EXPECT_TRUE(engine.voices[1].enabled);
+  EXPECT_FALSE(engine.voices[0].enabled);
+  EXPECT_EQ(engine.voices[2].gain, 0.25);
+  Set(kDir, 3);
+  EXPECT_EQ(engine.direction, StretchEngine::kRandomWalk);
+}
+
+TEST_F(StretchTest, LoadsAlternateBetweenTheClipsAndFailuresChangeNothing) {
+  const std::string first = WriteMono("first.wav", Tone(3000, 440));
+  const std::string second = WriteMono("second.wav", Tone(5000, 440));
+  EXPECT_EQ(stretch->CurrentClip(), 0);
+  stretch->LoadFile(first.c_str());
+  EXPECT_EQ(stretch->CurrentClip(), 1);
+  EXPECT_EQ(stretch->Clip(1).length, 3000);
+  EXPECT_TRUE(stretch->Engine().analysisPending);
+  stretch->LoadFile(second.c_str());
+  EXPECT_EQ(stretch->CurrentClip(), 0);
+  EXPECT_EQ(stretch->Clip(0).length, 5000);
+  EXPECT_EQ(stretch->Clip(1).length, 0);  // the old clip is emptied
+
+  for (const char* bad : {"", "/nonexistent/x.wav"}) {
+    stretch->LoadFile(bad);
+    EXPECT_EQ(stretch->CurrentClip(), 0);
+    EXPECT_EQ(stretch->FilePath(), second);
+    EXPECT_EQ(stretch->Clip(0).length, 5000);
+  }
+  stretch->LoadFile(nullptr);
+  EXPECT_EQ(stretch->FilePath(), second);
+
+  // Conversion to the host's rate happens at load time.
+  stretch->SetRate(48000);
+  stretch->LoadFile(first.c_str());
+  EXPECT_EQ(stretch->Clip(1).length, 3265);  // trunc(48000 / 44100 x 3000)
+  EXPECT_EQ(stretch->Engine().clipLength, 3265);
+
+  stretch->FileDropped(second.c_str());
+  EXPECT_EQ(stretch->FilePath(), second);
+  EXPECT_EQ(stretch->CurrentClip(), 0);
+}
+
+TEST_F(StretchTest, LongPathsShowTheirLastSixtyFourCharacters) {
+  const std::string base = WriteMono("p.wav", Tone(100, 440));
+  const std::string dir = base.substr(0, base.rfind('/') + 1);
+  for (std::size_t length : {64u, 65u, 100u}) {
+    ASSERT_LT(dir.size() + 4, length);
+    const std::string path = dir + std::string(length - dir.size() - 4, 'n') + ".wav";
+    ASSERT_EQ(path.size(), length);
+    WriteMono(path.substr(dir.size()), Tone(100, 440));
+    stretch->LoadFile(path.c_str());
+    const std::string shown = Text(D::kFileNameText);
+    if (length <= 64)
+      EXPECT_EQ(shown, path);
+    else
+      EXPECT_EQ(shown, "..." + path.substr(length - 64));
+  }
+}
+
+TEST_F(StretchTest, FileLoadReadsTheSelectorOnlyOutsideAStateLoad) {
+  const std::string path = WriteMono("chosen.wav", Tone(2000, 440));
+  stretch->Displays().chosenPath = path;
+
+  // A state whose FileLoad is on: the selector is not read and FileLoad rests.
+  StateChunk onState;
+  for (int i = 0; i < kStretchParamCount; ++i)
+    onState.AppendDouble(i == kFileLoad ? 1.0 : stretch->Param(i)->Value());
+  onState.AppendText("");
+  EXPECT_GT(stretch->LoadState(onState, 0), 0);
+  EXPECT_EQ(stretch->FilePath(), "");
+  EXPECT_EQ(stretch->Param(kFileLoad)->Value(), 0.0);
+  EXPECT_TRUE(stretch->stateJustLoaded);
+  Process(64);
+  EXPECT_FALSE(stretch->stateJustLoaded);
+
+  // Automation of FileLoad loads the chosen file again.
+  Set(kFileLoad, 1);
+  EXPECT_EQ(stretch->FilePath(), path);
+  EXPECT_EQ(stretch->Param(kFileLoad)->Value(), 0.0);
+  // With no chosen path nothing happens beyond the reset.
+  stretch->Displays().chosenPath.clear();
+  const int clip = stretch->CurrentClip();
+  Set(kFileLoad, 1);
+  EXPECT_EQ(stretch->CurrentClip(), clip);
+}
+
+TEST_F(StretchTest, AuditionTurnedOnTwiceResetsThePositionOnce) {
+  LoadAndAnalyse(WriteMono("twice.wav", Tone(4000, 440)));
+  Set(kAudition, 1);
+  EXPECT_TRUE(stretch->Auditioning());
+  Process(512);
+  EXPECT_EQ(stretch->Engine().playPosition, 512.0);
+  Set(kAudition, 1);
+  EXPECT_EQ(stretch->Engine().playPosition, 512.0);
+  Set(kAudition, 0);
+  EXPECT_FALSE(stretch->Auditioning());
+  EXPECT_EQ(stretch->Engine().playPosition, 0.0);
+  EXPECT_EQ(stretch->Displays().State(D::kAuditionSwitch).value, 0.0);
+
+  // Without a clip audition switches itself off at the next block.
+  Stretch empty(nullptr);
+  empty.Effect()->dispatcher(empty.Effect(), effOpen, 0, 0, nullptr, 0.f);
+  empty.Effect()->setParameter(empty.Effect(), kAudition, 1.f);
+  EXPECT_TRUE(empty.Auditioning());
+  std::vector<double> l(64), r(64);
+  double* outs[2] = {l.data(), r.data()};
+  empty.ProcessBlock(nullptr, outs, 64);
+  EXPECT_FALSE(empty.Auditioning());
+  EXPECT_EQ(empty.Param(kAudition)->Value(), 0.0);
+}
+
+TEST_F(StretchTest, AnalysisFeedsTheDisplays) {
+  // 1250 samples over 500 columns: the first 250 columns take 3, the rest 2.
+  std::vector<double> samples(1250);
+  for (int i = 0; i < 1250; ++i) samples[i] = (i % 7) / 8.0 - 0.5;
+  const std::string path = WriteMono("feeds.wav", samples);
+  stretch->LoadFile(path.c_str());
+  const D& displays = stretch->Displays();
+  const std::uint32_t before = displays.waveform.revision.load();
+  Process(512);
+  EXPECT_FALSE(displays.State(D::kProgressBar).hidden);
+  EXPECT_EQ(displays.State(D::kProgressBar).value, 0.0);
+  while (stretch->Engine().analysisPending) Process(512);
+  EXPECT_NE(displays.waveform.revision.load(), before);
+
+  int position = 0;
+  for (int column = 0; column < D::ColumnDisplay::kColumns; ++column) {
+    const int take = column < 250 ? 3 : 2;
+    double largest = -1;
+    for (int k = 0; k < take; ++k) largest = std::max(largest, std::round(samples[position++] * 32767) / 32768);
+    ASSERT_NEAR(displays.waveform.values[column], largest, 1e-4) << column;
+  }
+  EXPECT_EQ(displays.spectrumFrames, &stretch->Engine().frames[0]);
+  const int frames = stretch->Engine().transientCurve.count;
+  ASSERT_GT(frames, 0);
+  const double step = 500.0 / frames;
+  for (int k = 0; k < frames; ++k)
+    EXPECT_EQ(displays.contour.values[static_cast<int>(k * step)], stretch->Engine().transientCurve.data[k]);
+
+  // The next block hides the bar; TrScale refills the contour.
+  Process(512);
+  EXPECT_TRUE(displays.State(D::kProgressBar).hidden);
+  Set(kTrScale, 0.0);
+  for (int k = 0; k < frames; ++k)
+    EXPECT_EQ(displays.contour.values[static_cast<int>(k * step)], stretch->Engine().transientCurve.data[k]);
+
+  Set(kRegStart, 0.25);
+  Set(kRegEnd, 0.752);
+  EXPECT_EQ(displays.waveform.bandStart, 125);
+  EXPECT_EQ(displays.waveform.bandEnd, 376);
+}
+
+TEST_F(StretchTest, DisplayTickEveryTenthOfASecond) {
+  LoadAndAnalyse(WriteMono("tick.wav", Tone(44100, 440)));
+  Set(kRateSame, 1);
+  Set(kRateNom, 1.0 / 3);  // factor 10 throughout
+  D& displays = stretch->Displays();
+  displays.waveform.cursorVisible = false;
+  const std::uint32_t xy = displays.xyRevision.load();
+  // Blocks until the next tick, which the waveform's revision shows.
+  std::uint32_t revision = displays.waveform.revision.load();
+  int blocks = 0;
+  while (displays.waveform.revision.load() == revision) {
+    ASSERT_LE(++blocks, 11);
+    Process(441);
+  }
+  revision = displays.waveform.revision.load();
+  for (int k = 0; k < 9; ++k) Process(441);
+  EXPECT_EQ(displays.waveform.revision.load(), revision);
+  Process(441);  // 4410 frames after the last tick
+  EXPECT_NE(displays.waveform.revision.load(), revision);
+  EXPECT_TRUE(displays.waveform.cursorVisible);
+  EXPECT_NE(displays.xyRevision.load(), xy);
+  const double r = std::log10(1.0 / stretch->Engine().currentRate) / 3;
+  EXPECT_NEAR(displays.State(D::kRateMeter).value, r, 1e-9);
+  EXPECT_NEAR(r, 1.0 / 3, 1e-6);  // no transients in a steady tone
+  EXPECT_NEAR(displays.xyY, 1 - r, 1e-12);
+  EXPECT_EQ(displays.xyX, 0.0);  // 10 ms of blur
+  const int frames = stretch->Engine().frames[0].Count();
+  EXPECT_EQ(displays.waveform.cursorColumn,
+            static_cast<int>(500 * stretch->Engine().playPosition / frames));
+
+  // The period follows the host's rate.
+  Dispatch(effSetSampleRate, 0, 0, nullptr, 96000.f);
+  EXPECT_EQ(stretch->TenthSecondFrames(), 9600);
+  EXPECT_EQ(displays.spectrumSampleRate, 96000.0);
+  stretch->SetRate(-5);
+  stretch->SetRate(0);
+  EXPECT_EQ(stretch->SampleRate(), 96000.0);
+}
+
+TEST_F(StretchTest, EnvelopePointsShapeThePlaybackGain) {
+  LoadAndAnalyse(WriteMono("contour.wav", Tone(44100, 440)));
+  std::vector<double> steady;
+  for (int k = 0; k < 8; ++k) steady = Process(1024);
+  const double full = *std::max_element(steady.begin(), steady.end());
+  ASSERT_GT(full, 0.3);
+
+  // E2 moved to (0.5, 1): the gain rises from 0 at the start to 1 at the middle.
+  double* c = stretch->Displays().envelopeControl;
+  c[0] = 0.5;
+  c[1] = 1.0;
+  Set(kVolumeEnvelope, 1);
+  ASSERT_EQ(stretch->Contour().SegmentCount(), 2);
+  Set(kAlgo, 0);  // back to the clip's start
+  const int frames = stretch->Engine().frames[0].Count();
+  for (int k = 0; k < 40; ++k) {
+    const std::vector<double> block = Process(1024);
+    const double position = stretch->Engine().playPosition / frames;
+    const double peak = *std::max_element(block.begin(), block.end());
+    if (k > 4) {
+      EXPECT_NEAR(peak, full * std::min(1.0, 2 * position), 0.08) << k;
+    }
+  }
+}
+
+}  // namespace
+
+TEST(VolumeContour, SegmentsSkipVerticalStepsAndEvaluateInOrder) {
+  VolumeContour contour;
+  EXPECT_EQ(contour.GainAt(0.5), 0.0);  // nothing built yet
+
+  const double initial[8] = {0, 0, 0, 1, 1, 1, 1, 0};
+  contour.Build(initial);
+  ASSERT_EQ(contour.SegmentCount(), 1);
+  for (double f : {0.0, 0.3, 1.0}) EXPECT_EQ(contour.GainAt(f), 1.0);
+
+  const double ramp[8] = {0, 0, 0.5, 1, 1, 1, 1, 0};
+  contour.Build(ramp);
+  ASSERT_EQ(contour.SegmentCount(), 2);
+  EXPECT_DOUBLE_EQ(contour.GainAt(0.0), 0.0);
+  EXPECT_DOUBLE_EQ(contour.GainAt(0.25), 0.5);
+  EXPECT_DOUBLE_EQ(contour.GainAt(0.75), 1.0);
+  EXPECT_DOUBLE_EQ(contour.GainAt(0.1), 0.2);  // back into the first segment
+
+  // Four distinct x values give five segments, including both fixed ends.
+  const double full[8] = {0.1, 0.5, 0.4, 1, 0.6, 0.2, 0.9, 0.8};
+  contour.Build(full);
+  ASSERT_EQ(contour.SegmentCount(), 5);
+  EXPECT_DOUBLE_EQ(contour.GainAt(0.05), 0.25);
+  EXPECT_NEAR(contour.GainAt(0.95), 0.4, 1e-12);
+  // Outside every segment the last used one carries on.
+  EXPECT_NEAR(contour.GainAt(1.5), -4.0, 1e-12);
+}
+
+TEST(StretchDisplays, ColumnsOfShortClipsAndSparseCurves) {
+  StretchDisplays displays;
+  ExtensibleSampleBuffer<double> samples;
+  const double few[3] = {-0.5, -0.25, 0.75};
+  samples.Append(3, few);
+  displays.waveform.FillOverview(samples);
+  // Three samples left over: each of the first three columns takes one more
+  // than none, so two columns hold samples; the largest signed value counts.
+  EXPECT_EQ(displays.waveform.values[0], -0.25);
+  EXPECT_EQ(displays.waveform.values[1], 0.75);
+  for (int column = 2; column < 500; ++column) ASSERT_EQ(displays.waveform.values[column], 0.0);
+
+  const double curve[4] = {0.5, 0.25, 1.0, 0.75};
+  displays.contour.FillCurve(curve, 4);
+  for (int column = 0; column < 500; ++column) {
+    const double expected = column % 125 == 0 ? curve[column / 125] : 0.0;
+    ASSERT_EQ(displays.contour.values[column], expected) << column;
+  }
+  std::vector<double> dense(1000);
+  for (int k = 0; k < 1000; ++k) dense[k] = k % 2 == 0 ? 0.1 : 0.9;
+  displays.contour.FillCurve(dense.data(), 1000);
+  for (int column = 0; column < 500; ++column) ASSERT_EQ(displays.contour.values[column], 0.9);
+  displays.contour.FillCurve(nullptr, 0);
+  EXPECT_EQ(displays.contour.values[0], 0.0);
+
+  displays.SetText(StretchDisplays::kFileNameText, "a");
+  const std::uint32_t revision = displays.State(StretchDisplays::kFileNameText).revision.load();
+  displays.SetText(StretchDisplays::kFileNameText, "a");  // unchanged text: no redraw
+  EXPECT_EQ(displays.State(StretchDisplays::kFileNameText).revision.load(), revision);
+}
