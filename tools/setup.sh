@@ -22,6 +22,6 @@ cmake --build build -j2
 
 case "$mode" in
   test) ctest --test-dir build --output-on-failure -j2 ;;
-  run) ./build/dilatorix-info ./build/Dilatorix_64.so ;;
+  run) ./build/dilatorix-render --stretch 8 --progress -o build/demo-phrase-stretched.wav ;;
   *) echo "usage: tools/setup.sh [run|test]" >&2; exit 2 ;;
 esac
