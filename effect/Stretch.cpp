@@ -276,8 +276,6 @@ void Stretch::UpdateBlur() {
   displays.GrayOut(D::kBlurSameSwitch, pure);
 }
 
-void Stretch::ReconfigureEngine() { engine.Reconfigure(); }
-
 // Back to the value a momentary control rests at: min when that is above 0,
 // else 0 when the range holds it, else max. The host is not told.
 void Stretch::ResetToRest(int index) {
@@ -290,7 +288,7 @@ void Stretch::ResetToRest(int index) {
     param.SetValue(param.Max());
 }
 
-void Stretch::OnFftSize(const StretchParamSpec&, double) { ReconfigureEngine(); }
+void Stretch::OnFftSize(const StretchParamSpec&, double) { engine.Reconfigure(); }
 
 void Stretch::OnRateTran(const StretchParamSpec&, double) { UpdateRates(); }
 
@@ -327,7 +325,7 @@ void Stretch::OnAlgo(const StretchParamSpec&, double v) {
   engine.playPosition = 0.0;
   // Reconfiguring also zeroes both phase accumulators before playback
   // restarts from the first frame.
-  ReconfigureEngine();
+  engine.Reconfigure();
 }
 
 void Stretch::OnDir(const StretchParamSpec&, double v) { engine.direction = TruncToInt32(v); }

@@ -75,7 +75,6 @@ class Stretch : public IEffectVst {
   void InitParamsFromSpecs();
   void UpdateRates();
   void UpdateBlur();
-  void ReconfigureEngine();
   void ResetToRest(int index);
   void StopAudition();
   // Plays the clip raw from the position; false once it ran past the end.
@@ -101,7 +100,7 @@ class Stretch : public IEffectVst {
   bool blurSame = false;
   bool auditioning = false;
   bool showReadouts = true;
-  double wanderAmount = 0.0;  // kept for the Wander control; playback does not read it yet
+  double wanderAmount = 0.0;  // the Wander control's value; no playback step reads it
 
   const StretchParamSpec* handlers[kStretchParamCount] = {};
   StretchDisplays displays;
