@@ -36,6 +36,7 @@ StretchEngine::StretchEngine()
       s0(Seed(0x3FFA55E5, 123456789)),
       s1(Seed(0x3FF91333, 521288629)),
       s2(Seed(0x3FF4F0C9, 5783321)) {
+  for (auto& phases : firstPhase) SizeAndZero(phases, kTopBin + 1);
   Configure();
 }
 
@@ -185,21 +186,53 @@ void StretchEngine::FinishAnalysis() {
   }
   transientCurve.Release();
   RebuildTransientCurve();
+  SmoothEdgeIncrements();
   AlignSynthesisPhase();
   if (onAnalysisFinished) onAnalysisFinished();
   analysisPending = false;
 }
 
-// Playback advances before it synthesises, so the first frame's increments (its
-// absolute phases) would never be accumulated: every bin would keep a fixed
-// offset that shifts each synthesised frame inside the window and costs a fifth
-// of the level. Starting from the first frame's phases keeps output and
-// analysis phases aligned.
+// Frames that reach into the padding before the clip's start or past its end
+// hold a signal sitting off the window's centre, and their phase increments
+// carry that offset as a slope across the bins. Played in order the slopes
+// cancel out, but any frame read twice (every stretch), a loop back or a jump
+// adds them up for good, and the misplaced frames cost a steady tone two
+// thirds of its level. Such frames therefore advance as the nearest whole frame
+// does, and playback starts from the first whole frame's phases taken back to
+// the first frame's time, which is where in-order playback would stand.
+void StretchEngine::SmoothEdgeIncrements() {
+  constexpr int lead = kKeep / kHop;  // frames that start in the padding
+  for (int c = 0; c < ChannelsToProcess(); ++c) {
+    FftBufferList& list = frames[c];
+    if (list.Count() == 0 || firstPhase[c].data == nullptr) continue;
+    double* seed = firstPhase[c].data;
+    const int lastWhole = std::min(clipLength / kHop - 1, list.Count() - 1);
+    if (lastWhole < lead) {
+      // No whole frame: start from the first frame's own (absolute) phases.
+      const double* first = list.At(0)->data;
+      for (int b = 0; b <= kTopBin; ++b) seed[b] = first[2 * b + 1];
+      continue;
+    }
+    for (int b = 0; b <= kTopBin; ++b) {
+      double absolute = 0.0;
+      for (int k = 0; k <= lead; ++k) absolute += list.At(k)->data[2 * b + 1];
+      const double step = list.At(lead)->data[2 * b + 1];
+      seed[b] = Wrap(std::fmod(absolute - lead * step, kTwoPi));
+      for (int k = 0; k < lead; ++k) list.At(k)->data[2 * b + 1] = step;
+      const double endStep = list.At(lastWhole)->data[2 * b + 1];
+      for (int k = lastWhole + 1; k < list.Count(); ++k) list.At(k)->data[2 * b + 1] = endStep;
+    }
+  }
+}
+
+// Playback advances before it synthesises, so without a starting point the
+// first frame's phases would never enter the accumulation: every bin would keep
+// a fixed offset that shifts each synthesised frame inside the window and costs
+// a fifth of the level.
 void StretchEngine::AlignSynthesisPhase() {
   for (int c = 0; c < ChannelsToProcess(); ++c) {
-    if (frames[c].Count() == 0) continue;
-    const double* first = frames[c].At(0)->data;
-    for (int b = 0; b <= kTopBin; ++b) synthPhase[c].data[b] = first[2 * b + 1];
+    if (frames[c].Count() == 0 || firstPhase[c].data == nullptr) continue;
+    std::memcpy(synthPhase[c].data, firstPhase[c].data, sizeof(double) * (kTopBin + 1));
   }
 }
 

@@ -118,6 +118,7 @@ class StretchEngine {
 
  private:
   void AnalyseFrame(int channel);
+  void SmoothEdgeIncrements();
   void AlignSynthesisPhase();
   void NextHop();
   void SynthesiseFrame(int channel, int frameA, int frameB);
@@ -143,5 +144,7 @@ class StretchEngine {
   bool configured = false;
 
   ResizableBuffer<double> mag, freq, outMag, outFreq;
+  // The phases every playback starts from, at the first frame's time.
+  ResizableBuffer<double> firstPhase[2];
   std::uint64_t s0, s1, s2;
 };

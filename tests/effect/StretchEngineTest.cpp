@@ -164,6 +164,37 @@ TEST(StretchEngine, SteadySinePlaysAtItsFrequencyWithGainNearThreeQuarters) {
   EXPECT_NEAR(ZeroCrossingHz(out, 8192, 120000), 1000.0, 2.0);
 }
 
+// Frames at the clip's edges see the padding; their phase increments must not
+// pile up when playback repeats frames (any stretch), loops or jumps, or a
+// steady tone loses two thirds of its level.
+TEST(StretchEngine, SteadySineKeepsItsLevelWhenFramesRepeatLoopOrJump) {
+  AudioClip clip;
+  FillClip(clip, 1, 44100 * 2, Sine1k);
+  const double inOrder = 0.75 * 0.5 / std::sqrt(2.0);
+  const struct {
+    double rate;
+    double start;
+    int direction;
+    int from;
+  } cases[] = {
+      {0.5, 0, StretchEngine::kForward, 44100},       // every frame twice
+      {0.1, 20, StretchEngine::kForward, 8192},       // a jump, then tenfold
+      {1.0, 0, StretchEngine::kForward, 44100 * 2},   // past the loop back to the start
+      {0.3, 60, StretchEngine::kReverse, 8192},       // backwards
+  };
+  for (const auto& c : cases) {
+    StretchEngine engine;
+    engine.blurPure = true;
+    Analyse(engine, clip);
+    engine.nominalRate = engine.transientRate = engine.currentRate = c.rate;
+    engine.direction = c.direction;
+    engine.playPosition = c.start;
+    const std::vector<double> out = Play(engine, c.from + 44100);
+    EXPECT_GT(Rms(out, c.from, c.from + 44100) / inOrder, 0.9) << c.rate << " " << c.start;
+    EXPECT_LT(Rms(out, c.from, c.from + 44100) / inOrder, 1.05) << c.rate << " " << c.start;
+  }
+}
+
 TEST(StretchEngine, PitchMovesUpAnOctaveAndLosesTheTopHalf) {
   AudioClip clip;
   FillClip(clip, 1, 44100 * 2, Sine1k);
