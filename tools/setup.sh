@@ -5,7 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 mode="${1:-run}"
 
-packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev binutils)
+packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev binutils
+  libpng-dev zlib1g-dev libfreetype-dev libfontconfig-dev fonts-liberation)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
