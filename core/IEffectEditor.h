@@ -12,6 +12,6 @@ class IEffectEditor {
   virtual int Width() const = 0;
   virtual int Height() const = 0;
   // parent is the host's window handle.
-  virtual bool OpenWindow(void* parent) = 0;
-  virtual void CloseWindow() = 0;
+  virtual bool OpenEditor(void* parent) = 0;
+  virtual void CloseEditor() = 0;
 };

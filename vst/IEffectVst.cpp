@@ -169,13 +169,13 @@ VstIntPtr IEffectVst::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value,
       *static_cast<ERect**>(ptr) = &editRect;
       return 1;
     case effEditOpen:
-      if (Editor() == nullptr || !Editor()->OpenWindow(ptr)) return 0;
+      if (Editor() == nullptr || !Editor()->OpenEditor(ptr)) return 0;
       EditorOpened();
       return 1;
     case effEditClose:
       if (Editor() == nullptr) return 0;
       EditorClosed();
-      Editor()->CloseWindow();
+      Editor()->CloseEditor();
       return 1;
     case effIdentify:
       return kIdentifyAnswer;

@@ -48,8 +48,8 @@ class FakeEditor : public IEffectEditor {
   void PrepareDraw() override { log->push_back({-1, 0, false}); }
   int Width() const override { return 720; }
   int Height() const override { return 650; }
-  bool OpenWindow(void*) override { return true; }
-  void CloseWindow() override {}
+  bool OpenEditor(void*) override { return true; }
+  void CloseEditor() override {}
   std::vector<Call>* log;
 };
 

@@ -169,8 +169,8 @@ class SizedEditor : public IEffectEditor {
   void PrepareDraw() override {}
   int Width() const override { return width; }
   int Height() const override { return 650; }
-  bool OpenWindow(void* parent) override { return parent != nullptr; }
-  void CloseWindow() override { ++closed; }
+  bool OpenEditor(void* parent) override { return parent != nullptr; }
+  void CloseEditor() override { ++closed; }
   int width = 720;
   int closed = 0;
 };
