@@ -1,0 +1,15 @@
+// The module's PNG resources: the skin images of img/, built into the binary
+// under their numeric ids. Stands in for finding a resource of type "PNG" in
+// the module; nothing is read from disk at run time. Read-only, any thread.
+#pragma once
+
+#include <cstddef>
+
+struct EmbeddedPng {
+  int id;
+  const unsigned char* data;
+  std::size_t size;
+};
+
+// False for an unknown id and for a resource of 7 bytes or less.
+bool FindPngResource(int id, const unsigned char** data, std::size_t* size);

@@ -1,0 +1,39 @@
+#include "raster/PxSysBitmap.h"
+
+#include <cstdint>
+#include <cstring>
+#include <new>
+
+PxSysBitmap::~PxSysBitmap() { Free(); }
+
+void PxSysBitmap::Free() {
+  delete[] raw;
+  raw = nullptr;
+  pixels = nullptr;
+  allocatedWidth = allocatedHeight = 0;
+}
+
+bool PxSysBitmap::Resize(int w, int h) {
+  if (w < 0 || h < 0) w = h = 0;
+  if (w == width && h == height) return false;
+  if (w != 0 && h != 0 && allocatedWidth >= w && allocatedHeight >= h) {
+    width = w;
+    height = h;
+    return true;
+  }
+  Free();
+  width = height = 0;
+  if (w == 0 || h == 0) return true;
+  const int span = (w + 3) & ~3;
+  const std::size_t bytes = static_cast<std::size_t>(span) * h * sizeof(std::uint32_t);
+  raw = new (std::nothrow) unsigned char[bytes + 63];
+  if (raw == nullptr) return true;
+  pixels = reinterpret_cast<std::uint32_t*>((reinterpret_cast<std::uintptr_t>(raw) + 63) &
+                                            ~static_cast<std::uintptr_t>(63));
+  std::memset(pixels, 0, bytes);
+  allocatedWidth = span;
+  allocatedHeight = h;
+  width = w;
+  height = h;
+  return true;
+}
