@@ -190,9 +190,9 @@ TEST_F(GuiTest, TextLandsAlignedAtTheTopInItsColour) {
     EXPECT_LE(ink.top, 20 + 8);   // capitals begin a little below it
     EXPECT_GT(ink.bottom, ink.top + 8);
     const int centre = (ink.left + ink.right) / 2;
-    if (align == TextStyle::kLeft) EXPECT_NEAR(ink.left, 50, 3);
-    if (align == TextStyle::kCentre) EXPECT_NEAR(centre, 150, 3);
-    if (align == TextStyle::kRight) EXPECT_NEAR(ink.right, 249, 3);
+    const int expected = align == TextStyle::kLeft ? 50 : align == TextStyle::kCentre ? 150 : 249;
+    const int measured = align == TextStyle::kLeft ? ink.left : align == TextStyle::kCentre ? centre : ink.right;
+    EXPECT_NEAR(measured, expected, 3) << align;
   }
 }
 
