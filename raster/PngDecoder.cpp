@@ -45,7 +45,8 @@ PxMemBitmap* Decode(png_structp png, png_infop info) {
   png_uint_32 width = 0, height = 0;
   int depth = 0, colourType = 0;
   png_get_IHDR(png, info, &width, &height, &depth, &colourType, nullptr, nullptr, nullptr);
-  if (width == 0 || height == 0 || width > kPngMaxSide || height > kPngMaxSide)
+  if (width == 0 || height == 0 || width > kPngMaxSide || height > kPngMaxSide ||
+      static_cast<std::uint64_t>(width) * height > kPngMaxPixels)
     png_error(png, "image size refused");
 
   if (colourType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);

@@ -10,8 +10,9 @@
 
 #include "raster/PxMemBitmap.h"
 
-// Images larger than this on a side are refused before anything is allocated.
+// Larger images are refused before anything is allocated.
 constexpr int kPngMaxSide = 16384;
+constexpr long long kPngMaxPixels = 32LL * 1024 * 1024;
 
 std::unique_ptr<PxMemBitmap> DecodePng(const unsigned char* data, std::size_t size);
 // With checkExtension, only paths ending in ".png" (any case) are read.
