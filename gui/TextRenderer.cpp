@@ -52,6 +52,10 @@ std::uint32_t NextCodePoint(const unsigned char*& p) {
   return code;
 }
 
+// 26.6 fixed point to whole pixels, rounding toward minus infinity also for
+// pens left of the bitmap.
+long FloorDiv64(long v) { return v >= 0 ? v / 64 : -((-v + 63) / 64); }
+
 }  // namespace
 
 TextRenderer::~TextRenderer() {
@@ -101,7 +105,7 @@ int TextRenderer::MeasureWidth(const TextStyle& style, const char* text) {
     if (FT_Load_Glyph(face, glyph, FT_LOAD_DEFAULT) == 0) advance += face->glyph->advance.x;
     previous = glyph;
   }
-  return static_cast<int>((advance + 32) >> 6);
+  return static_cast<int>(FloorDiv64(advance + 32));
 }
 
 bool TextRenderer::Draw(std::uint32_t* pixels, int width, int height, int rowSpan,
@@ -117,7 +121,7 @@ bool TextRenderer::Draw(std::uint32_t* pixels, int width, int height, int rowSpa
 
   const int alpha = style.color.A;
   const int colour[3] = {style.color.B, style.color.G, style.color.R};
-  long pen = static_cast<long>(penX) << 6;
+  long pen = static_cast<long>(penX) * 64;  // 26.6 fixed point
   FT_UInt previous = 0;
   bool drawn = false;
   for (auto p = reinterpret_cast<const unsigned char*>(text); *p != 0;) {
@@ -130,7 +134,7 @@ bool TextRenderer::Draw(std::uint32_t* pixels, int width, int height, int rowSpa
     if (FT_Load_Glyph(face, glyph, FT_LOAD_RENDER) != 0) continue;
     const FT_GlyphSlot slot = face->glyph;
     const FT_Bitmap& bitmap = slot->bitmap;
-    const int left = static_cast<int>((pen + 32) >> 6) + slot->bitmap_left;
+    const int left = static_cast<int>(FloorDiv64(pen + 32)) + slot->bitmap_left;
     const int top = baseline - slot->bitmap_top;
     for (unsigned row = 0; row < bitmap.rows; ++row) {
       const int y = top + static_cast<int>(row);
