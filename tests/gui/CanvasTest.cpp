@@ -228,6 +228,28 @@ TEST_F(GuiTest, ParameterMenus) {
   EXPECT_EQ(outer.Total(), 32);
 }
 
+TEST_F(GuiTest, ThePlugInTakesTheCanvasAsItsEditor) {
+  auto owned = std::make_unique<TestCanvas>(&plug, 120, 80);
+  TestCanvas* editor = owned.get();
+  auto probe = std::make_unique<Probe>(&plug, PixelRect(0, 0, 10, 10), 0);
+  Probe* control = probe.get();
+  owned->AttachControl(std::move(probe));
+  plug.Param(0)->SetValue(5.0);
+  plug.AttachEditor(std::move(owned));
+  EXPECT_EQ(control->Value(), 0.5);  // every control gets its parameter's value
+  EXPECT_EQ(control->DefaultValue(), 0.5);
+  EXPECT_NE(editor->GetPixelData(), nullptr);  // and the bitmap is made
+  AEffect* effect = plug.Effect();
+  ERect* rect = nullptr;
+  ASSERT_EQ(effect->dispatcher(effect, effEditGetRect, 0, 0, &rect, 0.f), 1);
+  EXPECT_EQ(rect->right, 120);
+  EXPECT_EQ(rect->bottom, 80);
+  EXPECT_EQ(effect->dispatcher(effect, effEditOpen, 0, 0, nullptr, 0.f), 0);  // no window here
+  // A host change moves the control.
+  effect->setParameter(effect, 0, 0.25f);
+  EXPECT_FLOAT_EQ(static_cast<float>(control->Value()), 0.25f);
+}
+
 TEST_F(GuiTest, DroppedFilesAndResize) {
   canvas->DropFile("/a.wav");
   EXPECT_TRUE(plug.dropped.empty());  // not accepting yet
