@@ -1,6 +1,5 @@
 #include "gui/ICanvas.h"
 
-#include <cmath>
 
 #include "core/IEffectBase.h"
 #include "gui/IBitmapWidget.h"
