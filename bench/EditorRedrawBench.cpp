@@ -27,19 +27,19 @@ void BM_FullEditorRedraw(benchmark::State& state) {
     const int dx = x - 16, dy = y - 16;
     return dx * dx + dy * dy < 225 ? 0xFFC0C0C0u : 0x00000000u;
   });
-  auto handle = Filled(24, 24, [](int x, int) { return 0x80FFFFFFu | static_cast<std::uint32_t>(x); });
+  auto handle =
+      Filled(24, 24, [](int x, int) { return 0x80FFFFFFu | static_cast<std::uint32_t>(x); });
 
   HeadlessCanvas canvas(nullptr, 720, 650);
   canvas.PrepareDraw();
-  canvas.AttachControl(std::make_unique<IBitmapWidget>(
-      nullptr, PixelRect(0, 0, 720, 650), -1, FrameBitmap{background.get(), 720, 650, 1},
-      BlendSpec(BlendSpec::kClobber, 1.0f)));
+  canvas.AttachControl(std::make_unique<IBitmapWidget>(nullptr, PixelRect(0, 0, 720, 650), -1,
+                                                       FrameBitmap{background.get(), 720, 650, 1},
+                                                       BlendSpec(BlendSpec::kClobber, 1.0f)));
   for (int i = 0; i < 20; ++i) {
     PxMemBitmap& image = i % 2 == 0 ? *knob : *handle;
     const int size = image.Width();
     canvas.AttachControl(std::make_unique<IBitmapWidget>(
-        nullptr, 30 + (i % 5) * 130, 40 + (i / 5) * 140, -1,
-        FrameBitmap{&image, size, size, 1}));
+        nullptr, 30 + (i % 5) * 130, 40 + (i / 5) * 140, -1, FrameBitmap{&image, size, size, 1}));
   }
   TextStyle style;
   style.size = 14;

@@ -10,7 +10,8 @@ namespace {
 void Pattern(PxMemBitmap& b) {
   for (int y = 0; y < b.Height(); ++y)
     for (int x = 0; x < b.Width(); ++x)
-      b.Row(y)[x] = static_cast<std::uint32_t>((x * 7 + y * 13) & 255) << 24 | 0x00806040u | (x & 63);
+      b.Row(y)[x] =
+          static_cast<std::uint32_t>((x * 7 + y * 13) & 255) << 24 | 0x00806040u | (x & 63);
 }
 
 void BM_BlitMegapixel(benchmark::State& state) {

@@ -19,8 +19,8 @@ void FormatValue(char (&text)[32], const char* format, double value) {
 
 Stretch::Stretch(audioMasterCallback host)
     : IEffectVst(host, kStretchDeclaredParams, "1-1 2-2", 6, "Dilatorix", "", "Brightloom",
-                 0x00010000, FourCharCode('Z', 'q', 'm', 'w'), FourCharCode('K', 'p', 'y', 'h'),
-                 0, false, true, true) {
+                 0x00010000, FourCharCode('Z', 'q', 'm', 'w'), FourCharCode('K', 'p', 'y', 'h'), 0,
+                 false, true, true) {
   while (ParamCount() < kStretchParamCount) AppendParam();
   engine.Configure();
   engine.onAnalysisFinished = [this] { FeedDisplays(); };
@@ -37,8 +37,8 @@ void Stretch::InitParamsFromSpecs() {
         param.InitDouble(record.name, record.defaultValue, record.min, record.max, record.step, "");
         break;
       case StretchParamSpec::kInt:
-        param.InitInt(record.name, static_cast<int>(record.defaultValue), static_cast<int>(record.min),
-                      static_cast<int>(record.max), "");
+        param.InitInt(record.name, static_cast<int>(record.defaultValue),
+                      static_cast<int>(record.min), static_cast<int>(record.max), "");
         break;
       case StretchParamSpec::kEnum:
         param.InitEnum(record.name, record.initialChoice, record.choiceCount);

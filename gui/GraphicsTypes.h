@@ -13,7 +13,8 @@ struct PixelRect {
   std::int32_t L = 0, T = 0, R = 0, B = 0;
 
   PixelRect() = default;
-  PixelRect(std::int32_t l, std::int32_t t, std::int32_t r, std::int32_t b) : L(l), T(t), R(r), B(b) {}
+  PixelRect(std::int32_t l, std::int32_t t, std::int32_t r, std::int32_t b)
+      : L(l), T(t), R(r), B(b) {}
 
   std::int32_t W() const { return R - L; }
   std::int32_t H() const { return B - T; }
@@ -40,7 +41,8 @@ struct ArgbColor {
   std::int32_t A = 255, R = 0, G = 0, B = 0;
 
   ArgbColor() = default;
-  ArgbColor(std::int32_t a, std::int32_t r, std::int32_t g, std::int32_t b) : A(a), R(r), G(g), B(b) {}
+  ArgbColor(std::int32_t a, std::int32_t r, std::int32_t g, std::int32_t b)
+      : A(a), R(r), G(g), B(b) {}
 
   // 0xAARRGGBB, the bitmap layer's pixel word.
   std::uint32_t Packed() const {

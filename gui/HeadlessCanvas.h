@@ -22,7 +22,8 @@ class HeadlessCanvas : public ICanvasRaster {
   void PluginDirectory(std::string* path) override;
   void PromptForFile(std::string* path, int action, const std::string& directory) override;
   bool PromptForColor(ArgbColor* color, const char* prompt) override;
-  bool OpenUrl(const char* url, const char* title, const char* confirm, const char* failure) override;
+  bool OpenUrl(const char* url, const char* title, const char* confirm,
+               const char* failure) override;
   void* OpenWindow(void* parent) override;
   void CloseWindow() override;
   void* GetWindowHandle() override;

@@ -1,6 +1,5 @@
 #include "gui/ICanvas.h"
 
-
 #include "core/IEffectBase.h"
 #include "gui/IBitmapWidget.h"
 #include "gui/IWidget.h"
@@ -20,9 +19,9 @@ int ICanvas::AttachControl(std::unique_ptr<IWidget> control) {
 
 void ICanvas::AttachBackground(int id, const char* name) {
   const FrameBitmap bitmap = LoadBitmap(id, name, 1);
-  auto background = std::make_unique<IBitmapWidget>(
-      plug, PixelRect(0, 0, bitmap.W, bitmap.FrameHeight()), -1, bitmap,
-      BlendSpec(BlendSpec::kClobber, 1.0f));
+  auto background =
+      std::make_unique<IBitmapWidget>(plug, PixelRect(0, 0, bitmap.W, bitmap.FrameHeight()), -1,
+                                      bitmap, BlendSpec(BlendSpec::kClobber, 1.0f));
   background->SetCanvas(this);
   controls.insert(controls.begin(), std::move(background));
 }

@@ -89,7 +89,8 @@ class ICanvas : public IEffectEditor {
   // Appends and takes ownership; returns the control's index.
   int AttachControl(std::unique_ptr<IWidget> control);
   // Frame f (from 1) of a multi-frame image.
-  bool DrawBitmap(const FrameBitmap& bitmap, const PixelRect& dest, int frame, const BlendSpec& blend);
+  bool DrawBitmap(const FrameBitmap& bitmap, const PixelRect& dest, int frame,
+                  const BlendSpec& blend);
   bool DrawRect(const ArgbColor& color, const PixelRect& rect);
   void SetControlsFromUser(int index, double value);
   void SetAllControlsDirty();

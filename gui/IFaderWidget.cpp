@@ -5,8 +5,7 @@
 namespace {
 
 PixelRect FaderRect(int x, int y, int length, const FrameBitmap& handle, int direction) {
-  if (direction == IFaderWidget::kHorizontal)
-    return {x, y, x + length, y + handle.FrameHeight()};
+  if (direction == IFaderWidget::kHorizontal) return {x, y, x + length, y + handle.FrameHeight()};
   return {x, y, x + handle.W, y + length};
 }
 

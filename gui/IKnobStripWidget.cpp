@@ -6,8 +6,8 @@
 
 IKnobStripWidget::IKnobStripWidget(IEffectBase* plug, int x, int y, int paramIndex,
                                    const FrameBitmap& image, int dir, double gear, BlendSpec blend)
-    : IKnobWidget(plug, PixelRect(x, y, x + image.W, y + image.FrameHeight()), paramIndex, dir, gear,
-                  blend),
+    : IKnobWidget(plug, PixelRect(x, y, x + image.W, y + image.FrameHeight()), paramIndex, dir,
+                  gear, blend),
       strip(image) {}
 
 int IKnobStripWidget::Frame() const {

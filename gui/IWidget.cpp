@@ -108,8 +108,9 @@ void IWidget::SetValueFromMenuItem(const IMenuModel&, int item) {
   IEffectParam* param = plug != nullptr ? plug->Param(paramIndex) : nullptr;
   if (param == nullptr || param->DisplayTextCount() < 1) return;
   const double range = param->Max() - param->Min();
-  const double v =
-      param->GetType() == IEffectParam::kTypeDouble || range == 0.0 ? 0.0 : item * param->Step() / range;
+  const double v = param->GetType() == IEffectParam::kTypeDouble || range == 0.0
+                       ? 0.0
+                       : item * param->Step() / range;
   if (v == value) return;
   value = v;
   MarkDirty(true);

@@ -11,9 +11,12 @@ namespace {
 
 const char* StyleName(int style) {
   switch (style) {
-    case TextStyle::kBold: return "bold";
-    case TextStyle::kItalic: return "italic";
-    default: return "regular";
+    case TextStyle::kBold:
+      return "bold";
+    case TextStyle::kItalic:
+      return "italic";
+    default:
+      return "regular";
   }
 }
 
@@ -23,8 +26,10 @@ std::string MatchFont(const char* family, int style) {
   FcPattern* pattern = FcPatternCreate();
   if (pattern == nullptr) return {};
   FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
-  FcPatternAddInteger(pattern, FC_WEIGHT, style == TextStyle::kBold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-  FcPatternAddInteger(pattern, FC_SLANT, style == TextStyle::kItalic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+  FcPatternAddInteger(pattern, FC_WEIGHT,
+                      style == TextStyle::kBold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+  FcPatternAddInteger(pattern, FC_SLANT,
+                      style == TextStyle::kItalic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
   FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
   FcDefaultSubstitute(pattern);
   FcResult result = FcResultNoMatch;
@@ -139,7 +144,8 @@ bool TextRenderer::Draw(std::uint32_t* pixels, int width, int height, int rowSpa
     for (unsigned row = 0; row < bitmap.rows; ++row) {
       const int y = top + static_cast<int>(row);
       if (y < 0 || y >= height) continue;
-      const unsigned char* coverage = bitmap.buffer + static_cast<std::ptrdiff_t>(row) * bitmap.pitch;
+      const unsigned char* coverage =
+          bitmap.buffer + static_cast<std::ptrdiff_t>(row) * bitmap.pitch;
       std::uint32_t* out = pixels + static_cast<std::ptrdiff_t>(y) * rowSpan;
       for (unsigned col = 0; col < bitmap.width; ++col) {
         const int x = left + static_cast<int>(col);

@@ -106,7 +106,8 @@ bool ICanvasRaster::DrawCircle(const ArgbColor& color, float cx, float cy, float
   return true;
 }
 
-bool ICanvasRaster::FillRect(const ArgbColor& color, const PixelRect& rect, const BlendSpec& blend) {
+bool ICanvasRaster::FillRect(const ArgbColor& color, const PixelRect& rect,
+                             const BlendSpec& blend) {
   PxFillRect(drawBitmap, rect.L, rect.T, rect.W(), rect.H(), color.Packed(), blend.weight,
              PxModeFor(blend));
   return true;

@@ -14,8 +14,8 @@
 
 class ICanvasRaster : public ICanvas {
  public:
-  using ICanvas::ICanvas;
   using ICanvas::DrawBitmap;
+  using ICanvas::ICanvas;
 
   void PrepareDraw() override;
   bool DrawBitmap(const FrameBitmap& bitmap, const PixelRect& dest, int srcX, int srcY,

@@ -28,5 +28,7 @@ class PxBitmap {
 
   const std::uint32_t* Pixels() const { return const_cast<PxBitmap*>(this)->Pixels(); }
   std::uint32_t* Row(int y) { return Pixels() + static_cast<std::ptrdiff_t>(y) * RowSpan(); }
-  const std::uint32_t* Row(int y) const { return Pixels() + static_cast<std::ptrdiff_t>(y) * RowSpan(); }
+  const std::uint32_t* Row(int y) const {
+    return Pixels() + static_cast<std::ptrdiff_t>(y) * RowSpan();
+  }
 };

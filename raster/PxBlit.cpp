@@ -41,9 +41,12 @@ class Combiner {
     if (alpha && sa == 0) return d;
     const int k = !alpha ? w : (w >= 256 ? sa + 1 : w * (sa + 1) / 256);
     switch (op) {
-      case kPxAdd: return Add(s, d, k);
-      case kPxDodge: return Dodge(s, d, k);
-      default: break;
+      case kPxAdd:
+        return Add(s, d, k);
+      case kPxDodge:
+        return Dodge(s, d, k);
+      default:
+        break;
     }
     if (alpha) return Mix(s, d, k);
     if (w >= 256) return s;
@@ -127,18 +130,25 @@ bool Sample(const PxBitmap& src, int x0, int y0, int w, int h, double u, double 
 
 std::uint32_t PxModeFor(const BlendSpec& blend) {
   switch (blend.method) {
-    case BlendSpec::kClobber: return kPxCopy;
-    case BlendSpec::kAdd: return kPxAlpha | kPxAdd;
-    case BlendSpec::kColorDodge: return kPxAlpha | kPxDodge;
-    default: return kPxAlpha | kPxCopy;
+    case BlendSpec::kClobber:
+      return kPxCopy;
+    case BlendSpec::kAdd:
+      return kPxAlpha | kPxAdd;
+    case BlendSpec::kColorDodge:
+      return kPxAlpha | kPxDodge;
+    default:
+      return kPxAlpha | kPxCopy;
   }
 }
 
 std::uint32_t PxShapeModeFor(const BlendSpec& blend) {
   switch (blend.method) {
-    case BlendSpec::kAdd: return kPxAdd;
-    case BlendSpec::kColorDodge: return kPxDodge;
-    default: return kPxCopy;
+    case BlendSpec::kAdd:
+      return kPxAdd;
+    case BlendSpec::kColorDodge:
+      return kPxDodge;
+    default:
+      return kPxCopy;
   }
 }
 
@@ -200,7 +210,8 @@ void PxRotatedBlit(PxBitmap& dest, const PxBitmap& src, int dstX, int dstY, int 
   const double halfW = (std::fabs(c) * srcW + std::fabs(s) * srcH) / 2.0;
   const double halfH = (std::fabs(s) * srcW + std::fabs(c) * srcH) / 2.0;
   int x = static_cast<int>(std::floor(cx - halfW)), y = static_cast<int>(std::floor(cy - halfH));
-  int w = static_cast<int>(std::ceil(cx + halfW)) - x, h = static_cast<int>(std::ceil(cy + halfH)) - y;
+  int w = static_cast<int>(std::ceil(cx + halfW)) - x,
+      h = static_cast<int>(std::ceil(cy + halfH)) - y;
   if (clip) {
     const int x1 = std::min(x + w, dstX + dstW), y1 = std::min(y + h, dstY + dstH);
     x = std::max(x, dstX);
@@ -327,7 +338,8 @@ void PxLine(PxBitmap& dest, int x1, int y1, int x2, int y2, std::uint32_t colour
       const double yLine = ay + gradient * (i - ax);
       const int j = static_cast<int>(std::floor(yLine));
       const double f = yLine - j;
-      const Combiner near(weight * (1 - f), mode & kPxModeMask), far(weight * f, mode & kPxModeMask);
+      const Combiner near(weight * (1 - f), mode & kPxModeMask),
+          far(weight * f, mode & kPxModeMask);
       if (steep) {
         if (near.Visible()) Plot(dest, j, i, colour, near);
         if (far.Visible()) Plot(dest, j + 1, i, colour, far);
@@ -358,7 +370,8 @@ void PxLine(PxBitmap& dest, int x1, int y1, int x2, int y2, std::uint32_t colour
   }
 }
 
-void PxPutPixel(PxBitmap& dest, int x, int y, std::uint32_t colour, double weight, std::uint32_t mode) {
+void PxPutPixel(PxBitmap& dest, int x, int y, std::uint32_t colour, double weight,
+                std::uint32_t mode) {
   const Combiner combine(weight, mode & kPxModeMask);
   if (combine.Visible() && dest.Pixels() != nullptr) Plot(dest, x, y, colour, combine);
 }
@@ -405,7 +418,8 @@ void PxCircle(PxBitmap& dest, int cx, int cy, int r, std::uint32_t colour, doubl
   // Midpoint circle: each octant's point once (duplicates on the axes skipped).
   int x = r, y = 0, error = 1 - r;
   while (x >= y) {
-    const int points[8][2] = {{x, y}, {y, x}, {-y, x}, {-x, y}, {-x, -y}, {-y, -x}, {y, -x}, {x, -y}};
+    const int points[8][2] = {{x, y},   {y, x},   {-y, x}, {-x, y},
+                              {-x, -y}, {-y, -x}, {y, -x}, {x, -y}};
     for (int i = 0; i < 8; ++i) {
       bool repeat = false;
       for (int j = 0; j < i; ++j)
@@ -429,10 +443,12 @@ void PxFillTriangle(PxBitmap& dest, int x1, int y1, int x2, int y2, int x3, int 
   int x = std::min({x1, x2, x3}), y = std::min({y1, y2, y3});
   int w = std::max({x1, x2, x3}) - x + 1, h = std::max({y1, y2, y3}) - y + 1;
   if (!ClipRect(dest, x, y, w, h)) return;
-  const long long area = static_cast<long long>(x2 - x1) * (y3 - y1) - static_cast<long long>(x3 - x1) * (y2 - y1);
+  const long long area =
+      static_cast<long long>(x2 - x1) * (y3 - y1) - static_cast<long long>(x3 - x1) * (y2 - y1);
   if (area == 0) return;
   auto edge = [](int ax, int ay, int bx, int by, int px, int py) {
-    return static_cast<long long>(bx - ax) * (py - ay) - static_cast<long long>(by - ay) * (px - ax);
+    return static_cast<long long>(bx - ax) * (py - ay) -
+           static_cast<long long>(by - ay) * (px - ax);
   };
   for (int row = y; row < y + h; ++row)
     for (int col = x; col < x + w; ++col) {

@@ -43,7 +43,8 @@ void PxCopy(PxMemBitmap& dest, const PxBitmap& src);
 // Both ends drawn; ends outside the bitmap move along the line onto its border.
 void PxLine(PxBitmap& dest, int x1, int y1, int x2, int y2, std::uint32_t colour, double weight,
             std::uint32_t mode, bool antialias);
-void PxPutPixel(PxBitmap& dest, int x, int y, std::uint32_t colour, double weight, std::uint32_t mode);
+void PxPutPixel(PxBitmap& dest, int x, int y, std::uint32_t colour, double weight,
+                std::uint32_t mode);
 // 0 outside the bitmap.
 std::uint32_t PxGetPixel(const PxBitmap& src, int x, int y);
 void PxCircle(PxBitmap& dest, int cx, int cy, int r, std::uint32_t colour, double weight,

@@ -36,7 +36,8 @@ bool PxMemBitmap::Resize(int w, int h) {
     width = height = 0;
     return true;
   }
-  const std::size_t span = (static_cast<std::size_t>(w) + alignMask) & ~static_cast<std::size_t>(alignMask);
+  const std::size_t span =
+      (static_cast<std::size_t>(w) + alignMask) & ~static_cast<std::size_t>(alignMask);
   const std::size_t needed = span * static_cast<std::size_t>(h) * sizeof(std::uint32_t);
   if (needed > allocatedBytes) {
     Free();

@@ -4,7 +4,6 @@
 // allocation only changes the size. Owns its buffer; GUI thread.
 #pragma once
 
-
 #include "raster/PxBitmap.h"
 
 class PxSysBitmap : public PxBitmap {

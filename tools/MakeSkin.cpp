@@ -18,7 +18,8 @@ const double kPi = std::acos(-1.0);
 struct Image {
   int w, h;
   std::vector<std::uint32_t> px;
-  Image(int width, int height, std::uint32_t fill = 0) : w(width), h(height), px(width * height, fill) {}
+  Image(int width, int height, std::uint32_t fill = 0)
+      : w(width), h(height), px(width * height, fill) {}
   std::uint32_t& At(int x, int y) { return px[static_cast<std::size_t>(y) * w + x]; }
   void Fill(int x0, int y0, int x1, int y1, std::uint32_t c) {
     for (int y = std::max(y0, 0); y < std::min(y1, h); ++y)
@@ -53,7 +54,8 @@ void Caption(Image& image, int x, int y, int width, const char* words, int size 
   style.size = size;
   style.color = ArgbColor::Unpacked(colour);
   style.align = align;
-  text.Draw(image.px.data(), image.w, image.h, image.w, style, words, PixelRect(x, y, x + width, y + size));
+  text.Draw(image.px.data(), image.w, image.h, image.w, style, words,
+            PixelRect(x, y, x + width, y + size));
 }
 
 void Groove(Image& bg, int x0, int x1, int yMid) {
@@ -69,9 +71,9 @@ Image Background() {
       bg.At(x, y) = 0xFF000000u | (0x1E + lift) << 16 | (0x20 + lift) << 8 | (0x26 + lift);
     }
   const std::uint32_t panel = 0xFF0A0A0Cu, edge = 0xFF50505Au;
-  bg.Fill(100, 40, 600, 110, panel);     // waveform
-  bg.Fill(100, 222, 600, 272, panel);    // contour
-  bg.Fill(100, 425, 600, 645, panel);    // spectrograph
+  bg.Fill(100, 40, 600, 110, panel);   // waveform
+  bg.Fill(100, 222, 600, 272, panel);  // contour
+  bg.Fill(100, 425, 600, 645, panel);  // spectrograph
   bg.Frame(99, 221, 601, 273, edge);
   bg.Frame(99, 424, 601, 646, edge);
   for (int y : {152 + 12, 182 + 12, 340 + 12, 370 + 12}) Groove(bg, 120, 520, y);
@@ -184,8 +186,7 @@ int main(int argc, char** argv) {
   save(progress, "progress-bar.png");
 
   Image needle(400, 8 * 400);
-  for (int f = 0; f < 400; ++f)
-    needle.Fill(f - 1, f * 8, f + 2, f * 8 + 8, 0xFFFF4030u);
+  for (int f = 0; f < 400; ++f) needle.Fill(f - 1, f * 8, f + 2, f * 8 + 8, 0xFFFF4030u);
   save(needle, "rate-meter-needle.png");
 
   save(Knob(), "plain-knob.png");
@@ -207,6 +208,7 @@ int main(int argc, char** argv) {
   save(Switch(0xFF303036u, 0xFFF0A34Du), "enable-disable.png");
   save(Switch(0xFFF04030u, 0xFF303036u), "lit-when-false-14x14.png");
   save(Switch(0xFF303036u, 0xFF40E060u), "lit-when-true-14x14.png");
-  if (!text.FontError().empty()) std::fprintf(stderr, "dilatorix-make-skin: %s\n", text.FontError().c_str());
+  if (!text.FontError().empty())
+    std::fprintf(stderr, "dilatorix-make-skin: %s\n", text.FontError().c_str());
   return ok ? 0 : 1;
 }

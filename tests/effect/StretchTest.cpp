@@ -3,8 +3,8 @@
 // where a host would drive it, and directly where the editor will.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 #include <memory>
 
 #include "effect/Stretch.h"
@@ -292,7 +292,8 @@ TEST_F(StretchTest, AnalysisFeedsTheDisplays) {
   for (int column = 0; column < D::ColumnDisplay::kColumns; ++column) {
     const int take = column < 250 ? 3 : 2;
     double largest = -1;
-    for (int k = 0; k < take; ++k) largest = std::max(largest, std::round(samples[position++] * 32767) / 32768);
+    for (int k = 0; k < take; ++k)
+      largest = std::max(largest, std::round(samples[position++] * 32767) / 32768);
     ASSERT_NEAR(displays.waveform.values[column], largest, 1e-4) << column;
   }
   EXPECT_EQ(displays.spectrumFrames, &stretch->Engine().frames[0]);
@@ -300,14 +301,16 @@ TEST_F(StretchTest, AnalysisFeedsTheDisplays) {
   ASSERT_GT(frames, 0);
   const double step = 500.0 / frames;
   for (int k = 0; k < frames; ++k)
-    EXPECT_EQ(displays.contour.values[static_cast<int>(k * step)], stretch->Engine().transientCurve.data[k]);
+    EXPECT_EQ(displays.contour.values[static_cast<int>(k * step)],
+              stretch->Engine().transientCurve.data[k]);
 
   // The next block hides the bar; TrScale refills the contour.
   Process(512);
   EXPECT_TRUE(displays.State(D::kProgressBar).hidden);
   Set(kTrScale, 0.0);
   for (int k = 0; k < frames; ++k)
-    EXPECT_EQ(displays.contour.values[static_cast<int>(k * step)], stretch->Engine().transientCurve.data[k]);
+    EXPECT_EQ(displays.contour.values[static_cast<int>(k * step)],
+              stretch->Engine().transientCurve.data[k]);
 
   Set(kRegStart, 0.25);
   Set(kRegEnd, 0.752);

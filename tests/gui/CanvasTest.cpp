@@ -1,8 +1,7 @@
 // The control model: hit search, mouse dispatch and gestures, values from the
 // host and the user, dirty collection, drawing modes and parameter menus.
-#include "tests/gui/GuiTestSupport.h"
-
 #include "gui/IBitmapWidget.h"
+#include "tests/gui/GuiTestSupport.h"
 
 namespace guitest {
 namespace {
@@ -17,7 +16,8 @@ class Probe : public IWidget {
   }
   void MouseUp(int x, int, const MouseMods&) override { log.push_back("up " + std::to_string(x)); }
   void MouseDrag(int x, int, int dX, int dY, const MouseMods&) override {
-    log.push_back("drag " + std::to_string(x) + " " + std::to_string(dX) + " " + std::to_string(dY));
+    log.push_back("drag " + std::to_string(x) + " " + std::to_string(dX) + " " +
+                  std::to_string(dY));
   }
   bool Draw(ICanvas&) override {
     ++draws;
@@ -115,7 +115,7 @@ TEST_F(GuiTest, ValuesFromHostWheelAndDoubleClick) {
   canvas->MouseWheel(5, 5, MouseMods{false, false, false, true}, 1);
   EXPECT_NEAR(p->Value(), 0.429, 1e-12);
   canvas->MouseWheel(5, 5, MouseMods{}, 100);
-  EXPECT_EQ(p->Value(), 1.0);  // clamped
+  EXPECT_EQ(p->Value(), 1.0);                // clamped
   EXPECT_EQ(Count(audioMasterAutomate), 4);  // every change is pushed
 
   calls.clear();
@@ -181,8 +181,8 @@ TEST_F(GuiTest, DirtyCollectionAndStrictDrawing) {
 
 TEST_F(GuiTest, NonStrictDrawingRedrawsWhatOverlapsEachDirtyControl) {
   auto image = FramesImage(200, 100, {0xFF000000u});
-  canvas->AttachControl(std::make_unique<IBitmapWidget>(&plug, PixelRect(0, 0, 200, 100), -1,
-                                                        Framed(*image, 1)));
+  canvas->AttachControl(
+      std::make_unique<IBitmapWidget>(&plug, PixelRect(0, 0, 200, 100), -1, Framed(*image, 1)));
   Probe* a = Attach(std::make_unique<Probe>(&plug, PixelRect(0, 0, 50, 50)));
   Probe* b = Attach(std::make_unique<Probe>(&plug, PixelRect(40, 0, 90, 50)));
   Probe* far = Attach(std::make_unique<Probe>(&plug, PixelRect(150, 0, 190, 50)));

@@ -1,7 +1,5 @@
 // The standard controls' behaviour: switch, fader, knob, text, spinner and
 // file button.
-#include "tests/gui/GuiTestSupport.h"
-
 #include "gui/IBitmapWidget.h"
 #include "gui/IFaderWidget.h"
 #include "gui/IFileButtonWidget.h"
@@ -9,6 +7,7 @@
 #include "gui/ISpinnerWidget.h"
 #include "gui/ISwitchWidget.h"
 #include "gui/ITextWidget.h"
+#include "tests/gui/GuiTestSupport.h"
 
 namespace guitest {
 namespace {
@@ -45,7 +44,8 @@ TEST_F(GuiTest, SwitchesStepThroughTheirFramesAndWrap) {
 
 TEST_F(GuiTest, FadersSnapTheHandleCentreAndClamp) {
   auto handle = FramesImage(20, 10, {0xFFFFFFFFu});
-  IFaderWidget* h = Attach(std::make_unique<IFaderWidget>(&plug, 10, 10, 120, 0, Framed(*handle, 1)));
+  IFaderWidget* h =
+      Attach(std::make_unique<IFaderWidget>(&plug, 10, 10, 120, 0, Framed(*handle, 1)));
   EXPECT_EQ(h->DrawRect(), PixelRect(10, 10, 130, 20));
   canvas->MouseDown(70, 15, kLeft);  // (70 - 10 - 10) / 100
   EXPECT_DOUBLE_EQ(h->Value(), 0.5);

@@ -1,8 +1,6 @@
 // What the canvas draws: clipping, grayed weight, skin images from the
 // module's resources, a scene against a committed golden image, and text by
 // where its pixels fall.
-#include "tests/gui/GuiTestSupport.h"
-
 #include <cstdlib>
 #include <functional>
 
@@ -11,6 +9,7 @@
 #include "gui/ISwitchWidget.h"
 #include "gui/ITextWidget.h"
 #include "raster/PngDecoder.h"
+#include "tests/gui/GuiTestSupport.h"
 
 namespace guitest {
 namespace {
@@ -36,7 +35,7 @@ TEST_F(GuiTest, BitmapsClipToTheDrawRectangleWithTheSourceMoved) {
   const FrameBitmap framed = Framed(*image, 1);
   Attach(std::make_unique<Painter>(&plug, PixelRect(0, 0, 200, 100), [&](ICanvas& c) {
     c.FillRect(colors::kBlack, PixelRect(0, 0, 200, 100), BlendSpec(BlendSpec::kClobber, 1));
-    c.DrawBitmap(framed, PixelRect(45, 45, 55, 55), 0, 0, BlendSpec());  // half outside
+    c.DrawBitmap(framed, PixelRect(45, 45, 55, 55), 0, 0, BlendSpec());   // half outside
     c.DrawBitmap(framed, PixelRect(150, 0, 160, 10), 0, 0, BlendSpec());  // all outside
   }));
   canvas->Draw(PixelRect(50, 50, 100, 100));
@@ -49,7 +48,8 @@ TEST_F(GuiTest, BitmapsClipToTheDrawRectangleWithTheSourceMoved) {
 TEST_F(GuiTest, GrayedControlsDrawAtAQuarterAndLinesClampToTheBitmap) {
   auto white = FramesImage(20, 20, {0xFFFFFFFFu});
   Attach(std::make_unique<Painter>(&plug, PixelRect(0, 0, 200, 100), [](ICanvas& c) {
-    c.FillRect(ArgbColor(255, 0, 0, 0), PixelRect(0, 0, 200, 100), BlendSpec(BlendSpec::kClobber, 1));
+    c.FillRect(ArgbColor(255, 0, 0, 0), PixelRect(0, 0, 200, 100),
+               BlendSpec(BlendSpec::kClobber, 1));
   }));
   IBitmapWidget* grayed = Attach(
       std::make_unique<IBitmapWidget>(&plug, PixelRect(10, 10, 30, 30), -1, Framed(*white, 1)));
@@ -106,12 +106,13 @@ TEST_F(GuiTest, SceneMatchesTheGoldenImage) {
       const int dx = x - 7, dy = y % 14 - 7;
       const bool inside = dx * dx + dy * dy <= 36;
       const std::uint32_t on = y >= 14 ? 0x00FFD040u : 0x00402010u;
-      lamp->Row(y)[x] = inside ? 0xFF000000u | on : (dx * dx + dy * dy <= 49 ? 0x80000000u | on : 0);
+      lamp->Row(y)[x] =
+          inside ? 0xFF000000u | on : (dx * dx + dy * dy <= 49 ? 0x80000000u | on : 0);
     }
   auto handle = FramesImage(12, 16, {0xC0E0E0E0u});
 
-  Attach(std::make_unique<IBitmapWidget>(&plug, PixelRect(0, 0, 200, 100), -1,
-                                         Framed(*backdrop, 1), BlendSpec(BlendSpec::kClobber, 1)));
+  Attach(std::make_unique<IBitmapWidget>(&plug, PixelRect(0, 0, 200, 100), -1, Framed(*backdrop, 1),
+                                         BlendSpec(BlendSpec::kClobber, 1)));
   Attach(std::make_unique<ISwitchWidget>(&plug, 10, 10, 2, Framed(*lamp, 2)));
   ISwitchWidget* on = Attach(std::make_unique<ISwitchWidget>(&plug, 30, 10, 3, Framed(*lamp, 2)));
   on->SetValueFromHost(1.0);
@@ -186,12 +187,14 @@ TEST_F(GuiTest, TextLandsAlignedAtTheTopInItsColour) {
     const Ink ink = FindInk(c, 300, 60, orange);
     ASSERT_GE(ink.right, 0) << "no text drawn";
     EXPECT_FALSE(ink.foreignColour);
-    EXPECT_GE(ink.top, 20);       // the line box starts at the top
-    EXPECT_LE(ink.top, 20 + 8);   // capitals begin a little below it
+    EXPECT_GE(ink.top, 20);      // the line box starts at the top
+    EXPECT_LE(ink.top, 20 + 8);  // capitals begin a little below it
     EXPECT_GT(ink.bottom, ink.top + 8);
     const int centre = (ink.left + ink.right) / 2;
     const int expected = align == TextStyle::kLeft ? 50 : align == TextStyle::kCentre ? 150 : 249;
-    const int measured = align == TextStyle::kLeft ? ink.left : align == TextStyle::kCentre ? centre : ink.right;
+    const int measured = align == TextStyle::kLeft     ? ink.left
+                         : align == TextStyle::kCentre ? centre
+                                                       : ink.right;
     EXPECT_NEAR(measured, expected, 3) << align;
   }
 }

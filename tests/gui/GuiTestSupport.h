@@ -22,8 +22,8 @@ struct HostRecord {
 };
 inline std::vector<HostRecord>* hostCalls = nullptr;
 
-inline VstIntPtr VST_CALL RecordingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr,
-                                        void*, float opt) {
+inline VstIntPtr VST_CALL RecordingHost(AEffect*, VstInt32 opcode, VstInt32 index, VstIntPtr, void*,
+                                        float opt) {
   if (hostCalls != nullptr && (opcode == audioMasterAutomate || opcode == audioMasterBeginEdit ||
                                opcode == audioMasterEndEdit))
     hostCalls->push_back({opcode, index, opt});
@@ -35,8 +35,8 @@ inline VstIntPtr VST_CALL RecordingHost(AEffect*, VstInt32 opcode, VstInt32 inde
 class TestPlug : public IEffectVst {
  public:
   TestPlug()
-      : IEffectVst(&RecordingHost, 5, "1-1 2-2", 1, "T", "", "V", 0x00010000, 1, 2, 0, false,
-                   false, false) {
+      : IEffectVst(&RecordingHost, 5, "1-1 2-2", 1, "T", "", "V", 0x00010000, 1, 2, 0, false, false,
+                   false) {
     Param(0)->InitDouble("Amount", 0, 0, 10, 0.5, "dB");
     Param(1)->InitEnum("Choice", 0, 30);
     for (int i = 0; i < 30; ++i) Param(1)->SetDisplayText(i, ("c" + std::to_string(i)).c_str());
@@ -57,7 +57,9 @@ class TestPlug : public IEffectVst {
 class TestCanvas : public HeadlessCanvas {
  public:
   using HeadlessCanvas::HeadlessCanvas;
-  void PromptUserInput(IWidget* control, IEffectParam*, bool) override { prompted.push_back(control); }
+  void PromptUserInput(IWidget* control, IEffectParam*, bool) override {
+    prompted.push_back(control);
+  }
   void PromptForFile(std::string* path, int, const std::string&) override {
     *path = answer;
     ++dialogs;

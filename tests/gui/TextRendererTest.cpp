@@ -11,7 +11,8 @@ namespace {
 // A 100 x 40 bitmap inside a guard band of 8 pixels all round.
 struct Guarded {
   static constexpr int kW = 100, kH = 40, kBand = 8, kSpan = kW + 2 * kBand;
-  std::vector<std::uint32_t> memory = std::vector<std::uint32_t>(kSpan * (kH + 2 * kBand), 0xFF000000u);
+  std::vector<std::uint32_t> memory =
+      std::vector<std::uint32_t>(kSpan * (kH + 2 * kBand), 0xFF000000u);
   std::uint32_t* Pixels() { return memory.data() + kBand * kSpan + kBand; }
   int Lit(bool inGuard) {
     int n = 0;
@@ -55,12 +56,17 @@ TEST(TextRenderer, SizesAndWeights) {
   EXPECT_GT(text.MeasureWidth(style, "Dilation"), small * 3 / 2);
   Guarded normal, bold;
   style.color = colors::kWhite;
-  text.Draw(normal.Pixels(), Guarded::kW, Guarded::kH, Guarded::kSpan, style, "Hm", PixelRect(0, 0, 100, 24));
+  text.Draw(normal.Pixels(), Guarded::kW, Guarded::kH, Guarded::kSpan, style, "Hm",
+            PixelRect(0, 0, 100, 24));
   style.style = TextStyle::kBold;
-  text.Draw(bold.Pixels(), Guarded::kW, Guarded::kH, Guarded::kSpan, style, "Hm", PixelRect(0, 0, 100, 24));
+  text.Draw(bold.Pixels(), Guarded::kW, Guarded::kH, Guarded::kSpan, style, "Hm",
+            PixelRect(0, 0, 100, 24));
   EXPECT_GT(bold.Lit(false), normal.Lit(false));
   // Malformed UTF-8 is skipped, not a crash.
-  EXPECT_GT(text.MeasureWidth(style, "a\xC3\x28\xFF" "b"), 0);
+  EXPECT_GT(text.MeasureWidth(style,
+                              "a\xC3\x28\xFF"
+                              "b"),
+            0);
 }
 
 TEST(TextRenderer, AMissingFontIsAnErrorNotACrash) {

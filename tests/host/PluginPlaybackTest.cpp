@@ -1,6 +1,5 @@
 // Playing a loaded file through the module's entry, as a host would.
 #include <gtest/gtest.h>
-
 #include <xmmintrin.h>
 
 #include <cmath>

@@ -97,7 +97,8 @@ TEST(PngDecoder, BrokenInputGivesNothing) {
 }
 
 TEST(PngWriter, RoundTripsAndLeavesNothingOnFailure) {
-  const std::uint32_t pixels[6] = {0x80FF0000u, 0xFF00FF00u, 0, 0x000000FFu, 0xFFFFFFFFu, 0x01020304u};
+  const std::uint32_t pixels[6] = {0x80FF0000u, 0xFF00FF00u, 0,
+                                   0x000000FFu, 0xFFFFFFFFu, 0x01020304u};
   const std::string path = ::testing::TempDir() + "round-trip.PNG";
   ASSERT_TRUE(WritePng(pixels, 2, 2, 3, path));  // row span 3: the third word is skipped
   std::unique_ptr<PxMemBitmap> back = DecodePngFile(path, true);
@@ -119,9 +120,9 @@ TEST(PngWriter, RoundTripsAndLeavesNothingOnFailure) {
 TEST(PngResources, EverySkinImageIsEmbeddedWithItsSize) {
   const struct {
     int id, w, h;
-  } images[] = {{100, 720, 650}, {101, 30, 40},   {102, 24, 24},   {103, 14, 28}, {104, 12, 16},
-                {105, 24, 48},   {106, 100, 4040}, {107, 400, 3200}, {108, 32, 3232},
-                {110, 80, 80},   {112, 12, 12},   {113, 14, 28},   {114, 14, 28}, {115, 14, 28}};
+  } images[] = {{100, 720, 650}, {101, 30, 40},    {102, 24, 24},    {103, 14, 28},   {104, 12, 16},
+                {105, 24, 48},   {106, 100, 4040}, {107, 400, 3200}, {108, 32, 3232}, {110, 80, 80},
+                {112, 12, 12},   {113, 14, 28},    {114, 14, 28},    {115, 14, 28}};
   for (const auto& image : images) {
     const unsigned char* data = nullptr;
     std::size_t size = 0;
