@@ -24,7 +24,6 @@ constexpr std::uint32_t LittleId(const char (&text)[5]) {
          static_cast<unsigned char>(text[0]);
 }
 
-constexpr std::uint16_t kFormatPcm = 1;
 constexpr std::uint16_t kFormatFloat = 3;
 constexpr std::uint16_t kFormatExtensible = 0xFFFE;
 
