@@ -1,10 +1,13 @@
 #include "raster/PngWriter.h"
 
+#include <fcntl.h>
 #include <png.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
-#include <cstring>
 
 namespace {
 
@@ -19,17 +22,18 @@ void Fail(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 
 void Quiet(png_structp, png_const_charp) {}
 
-// The rows are converted one at a time into the caller's scratch row; no C++
-// object with a destructor lives across the setjmp.
+// Everything libpng may jump out of happens in here. Rows are converted one at
+// a time into the caller's scratch row; no object with a destructor lives in
+// this frame, so the jump back to the setjmp skips none.
 bool Encode(png_structp png, png_infop info, const std::uint32_t* pixels, int width, int height,
-            int rowSpan, unsigned char* row) {
+            int rowSpanPixels, unsigned char* row) {
   if (setjmp(png_jmpbuf(png)) != 0) return false;
   png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
                PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
   for (int y = 0; y < height; ++y) {
-    const std::uint32_t* source = pixels + static_cast<std::ptrdiff_t>(y) * rowSpan;
+    const std::uint32_t* source = pixels + static_cast<std::ptrdiff_t>(y) * rowSpanPixels;
     for (int x = 0; x < width; ++x) {
       const std::uint32_t p = source[x];
       row[4 * x] = static_cast<unsigned char>(p >> 16);
@@ -43,13 +47,36 @@ bool Encode(png_structp png, png_infop info, const std::uint32_t* pixels, int wi
   return true;
 }
 
+// A hidden name in the target's folder, unique among writers in this process
+// (the counter) and across processes (the pid).
+std::string PartialName(const std::string& path) {
+  static std::atomic<unsigned> counter{0};
+  const std::size_t slash = path.rfind('/');
+  const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+  char suffix[48];
+  std::snprintf(suffix, sizeof suffix, ".%ld.%u.partial", static_cast<long>(getpid()),
+                counter.fetch_add(1));
+  return path.substr(0, nameStart) + "." + path.substr(nameStart) + suffix;
+}
+
+bool WriteAll(int fd, const unsigned char* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t done = write(fd, data, size);
+    if (done < 0 && errno == EINTR) continue;
+    if (done <= 0) return false;
+    data += done;
+    size -= static_cast<std::size_t>(done);
+  }
+  return true;
+}
+
 }  // namespace
 
-bool EncodePng(const std::uint32_t* pixels, int width, int height, int rowSpan,
+bool EncodePng(const std::uint32_t* pixels, int width, int height, int rowSpanPixels,
                std::vector<unsigned char>* out) {
-  if (pixels == nullptr || out == nullptr || width <= 0 || height <= 0 || rowSpan < width)
-    return false;
+  if (out == nullptr) return false;
   out->clear();
+  if (pixels == nullptr || width <= 0 || height <= 0 || rowSpanPixels < width) return false;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, Fail, Quiet);
   if (png == nullptr) return false;
   png_infop info = png_create_info_struct(png);
@@ -57,22 +84,24 @@ bool EncodePng(const std::uint32_t* pixels, int width, int height, int rowSpan,
   bool done = false;
   if (info != nullptr) {
     png_set_write_fn(png, out, Append, Flush);
-    done = Encode(png, info, pixels, width, height, rowSpan, row.data());
+    done = Encode(png, info, pixels, width, height, rowSpanPixels, row.data());
   }
   png_destroy_write_struct(&png, &info);
   if (!done) out->clear();
   return done;
 }
 
-bool WritePng(const std::uint32_t* pixels, int width, int height, int rowSpan,
+bool WritePng(const std::uint32_t* pixels, int width, int height, int rowSpanPixels,
               const std::string& path) {
+  if (path.empty() || path.back() == '/') return false;
   std::vector<unsigned char> bytes;
-  if (!EncodePng(pixels, width, height, rowSpan, &bytes)) return false;
-  const std::string partial = path + ".partial";
-  std::FILE* file = std::fopen(partial.c_str(), "wb");
-  if (file == nullptr) return false;
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  const bool closed = std::fclose(file) == 0;
+  if (!EncodePng(pixels, width, height, rowSpanPixels, &bytes)) return false;
+  const std::string partial = PartialName(path);
+  // 0666 less the umask: the same mode a newly created file would get.
+  const int fd = open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
+  const bool written = WriteAll(fd, bytes.data(), bytes.size());
+  const bool closed = close(fd) == 0;
   if (!written || !closed || std::rename(partial.c_str(), path.c_str()) != 0) {
     std::remove(partial.c_str());
     return false;
