@@ -4,8 +4,7 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
-#include <algorithm>
-#include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -47,7 +46,7 @@ std::string MatchFont(const char* family, int style) {
 std::uint32_t NextCodePoint(const unsigned char*& p) {
   const unsigned char c = *p++;
   if (c < 0x80) return c;
-  int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : -1;
+  const int extra = c >= 0xF5 ? -1 : c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : -1;
   if (extra < 0) return 0xFFFD;
   std::uint32_t code = c & (0x3F >> extra);
   for (int i = 0; i < extra; ++i) {
@@ -56,6 +55,15 @@ std::uint32_t NextCodePoint(const unsigned char*& p) {
   }
   return code;
 }
+
+// The pen moves between two glyphs in 26.6 fixed point, 0 without kerning.
+long Kerning(FT_Face face, FT_UInt previous, FT_UInt glyph) {
+  if (previous == 0 || glyph == 0 || !FT_HAS_KERNING(face)) return 0;
+  FT_Vector kern;
+  return FT_Get_Kerning(face, previous, glyph, FT_KERNING_DEFAULT, &kern) == 0 ? kern.x : 0;
+}
+
+int Clamp255(int v) { return v < 0 ? 0 : v > 255 ? 255 : v; }
 
 // 26.6 fixed point to whole pixels, rounding toward minus infinity also for
 // pens left of the bitmap.
@@ -80,33 +88,39 @@ void* TextRenderer::FaceFor(const TextStyle& style) {
     }
   }
   if (library == nullptr) return nullptr;
-  const auto key = std::make_pair(std::string(style.face), style.style);
+  // The name field need not be terminated when it is full.
+  const auto key =
+      std::make_pair(std::string(style.face, strnlen(style.face, sizeof style.face)), style.style);
   const auto found = faces.find(key);
   if (found != faces.end()) return found->second;
 
-  const std::string file = forcedFile.empty() ? MatchFont(style.face, style.style) : forcedFile;
+  const std::string file =
+      forcedFile.empty() ? MatchFont(key.first.c_str(), style.style) : forcedFile;
   FT_Face face = nullptr;
   if (file.empty() || FT_New_Face(static_cast<FT_Library>(library), file.c_str(), 0, &face) != 0) {
     face = nullptr;
-    if (error.empty())
-      error = "no font for \"" + std::string(style.face) + "\" (" + StyleName(style.style) + ")";
+    if (error.empty()) error = "no font for \"" + key.first + "\" (" + StyleName(style.style) + ")";
   }
   faces[key] = face;  // a failure is remembered: no lookup on every draw
   return face;
 }
 
-int TextRenderer::MeasureWidth(const TextStyle& style, const char* text) {
+void* TextRenderer::SizedFace(const TextStyle& style) {
+  if (style.size <= 0) return nullptr;
   auto face = static_cast<FT_Face>(FaceFor(style));
-  if (face == nullptr || text == nullptr || style.size <= 0) return 0;
-  FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(style.size));
+  if (face != nullptr) FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(style.size));
+  return face;
+}
+
+int TextRenderer::MeasureWidth(const TextStyle& style, const char* text) {
+  if (text == nullptr) return 0;
+  auto face = static_cast<FT_Face>(SizedFace(style));
+  if (face == nullptr) return 0;
   long advance = 0;
   FT_UInt previous = 0;
   for (auto p = reinterpret_cast<const unsigned char*>(text); *p != 0;) {
     const FT_UInt glyph = FT_Get_Char_Index(face, NextCodePoint(p));
-    if (previous != 0 && glyph != 0 && FT_HAS_KERNING(face)) {
-      FT_Vector kern;
-      if (FT_Get_Kerning(face, previous, glyph, FT_KERNING_DEFAULT, &kern) == 0) advance += kern.x;
-    }
+    advance += Kerning(face, previous, glyph);
     if (FT_Load_Glyph(face, glyph, FT_LOAD_DEFAULT) == 0) advance += face->glyph->advance.x;
     previous = glyph;
   }
@@ -115,30 +129,34 @@ int TextRenderer::MeasureWidth(const TextStyle& style, const char* text) {
 
 bool TextRenderer::Draw(std::uint32_t* pixels, int width, int height, int rowSpan,
                         const TextStyle& style, const char* text, const PixelRect& rect) {
-  if (text == nullptr || text[0] == '\0' || pixels == nullptr || style.size <= 0) return false;
-  auto face = static_cast<FT_Face>(FaceFor(style));
+  if (text == nullptr || text[0] == '\0' || pixels == nullptr) return false;
+  auto face = static_cast<FT_Face>(SizedFace(style));
   if (face == nullptr) return false;
-  const int textWidth = MeasureWidth(style, text);
   int penX = rect.L;
-  if (style.align == TextStyle::kCentre) penX = rect.L + (rect.W() - textWidth) / 2;
-  if (style.align == TextStyle::kRight) penX = rect.R - textWidth;
+  if (style.align == TextStyle::kCentre) penX = rect.L + (rect.W() - MeasureWidth(style, text)) / 2;
+  if (style.align == TextStyle::kRight) penX = rect.R - MeasureWidth(style, text);
   const int baseline = rect.T + static_cast<int>((face->size->metrics.ascender + 32) >> 6);
 
-  const int alpha = style.color.A;
-  const int colour[3] = {style.color.B, style.color.G, style.color.R};
+  // Components outside 0..255 would spill into their neighbours.
+  const int alpha = Clamp255(style.color.A);
+  const int colour[3] = {Clamp255(style.color.B), Clamp255(style.color.G), Clamp255(style.color.R)};
   long pen = static_cast<long>(penX) * 64;  // 26.6 fixed point
   FT_UInt previous = 0;
   bool drawn = false;
   for (auto p = reinterpret_cast<const unsigned char*>(text); *p != 0;) {
     const FT_UInt glyph = FT_Get_Char_Index(face, NextCodePoint(p));
-    if (previous != 0 && glyph != 0 && FT_HAS_KERNING(face)) {
-      FT_Vector kern;
-      if (FT_Get_Kerning(face, previous, glyph, FT_KERNING_DEFAULT, &kern) == 0) pen += kern.x;
-    }
+    pen += Kerning(face, previous, glyph);
     previous = glyph;
     if (FT_Load_Glyph(face, glyph, FT_LOAD_RENDER) != 0) continue;
     const FT_GlyphSlot slot = face->glyph;
     const FT_Bitmap& bitmap = slot->bitmap;
+    // Anti-aliased coverage, or one bit per pixel from fonts with bitmap strikes;
+    // colour glyphs are left out.
+    const bool mono = bitmap.pixel_mode == FT_PIXEL_MODE_MONO;
+    if ((!mono && bitmap.pixel_mode != FT_PIXEL_MODE_GRAY) || bitmap.pitch < 0) {
+      pen += slot->advance.x;
+      continue;
+    }
     const int left = static_cast<int>(FloorDiv64(pen + 32)) + slot->bitmap_left;
     const int top = baseline - slot->bitmap_top;
     for (unsigned row = 0; row < bitmap.rows; ++row) {
@@ -149,7 +167,8 @@ bool TextRenderer::Draw(std::uint32_t* pixels, int width, int height, int rowSpa
       std::uint32_t* out = pixels + static_cast<std::ptrdiff_t>(y) * rowSpan;
       for (unsigned col = 0; col < bitmap.width; ++col) {
         const int x = left + static_cast<int>(col);
-        const int a = coverage[col] * alpha;
+        const int cover = mono ? (coverage[col >> 3] >> (7 - (col & 7)) & 1) * 255 : coverage[col];
+        const int a = cover * alpha;
         if (x < 0 || x >= width || a == 0) continue;
         std::uint32_t d = out[x];
         std::uint32_t result = 0xFF000000u;
