@@ -10,6 +10,7 @@
 
 class PxMemBitmap : public PxBitmap {
  public:
+  // alignPixels is taken up to a power of two (at most 64); 1 packs the rows.
   explicit PxMemBitmap(int w = 0, int h = 0, int alignPixels = 4);
   ~PxMemBitmap() override;
 
@@ -19,7 +20,7 @@ class PxMemBitmap : public PxBitmap {
   int Height() const override { return height; }
   int RowSpan() const override { return (width + alignMask) & ~alignMask; }
   // Growing reallocates to 5/4 of the need, shrinking keeps the buffer, a zero
-  // size frees it; a failed allocation leaves 0 x 0.
+  // size frees it; a failed allocation leaves 0 x 0. False when the size stays.
   bool Resize(int w, int h) override;
 
   std::size_t AllocatedBytes() const { return allocatedBytes; }
