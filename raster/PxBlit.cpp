@@ -1,6 +1,7 @@
 #include "raster/PxBlit.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 
@@ -28,11 +29,17 @@ inline std::uint32_t Mix(std::uint32_t s, std::uint32_t d, int k) {
   return Pack(out[3], out[2], out[1], out[0]);
 }
 
+// weight x 256 truncated: 0 for no weight (NaN included), 256 from 1 up.
+inline int Weight256(double weight) {
+  if (!(weight > 0.0)) return 0;
+  return weight >= 1.0 ? 256 : static_cast<int>(weight * 256);
+}
+
 // How one source pixel lands on a destination pixel, for a mode and weight.
 class Combiner {
  public:
   Combiner(double weight, std::uint32_t mode)
-      : w(static_cast<int>(weight * 256)), op(mode & kPxModeMask), alpha((mode & kPxAlpha) != 0) {}
+      : w(Weight256(weight)), op(mode & kPxModeMask), alpha((mode & kPxAlpha) != 0) {}
 
   bool Visible() const { return w > 0; }
 
@@ -77,17 +84,30 @@ class Combiner {
   bool alpha;
 };
 
-// The part of (x, y, w, h) inside the bitmap; false when none is.
-bool ClipRect(const PxBitmap& b, int& x, int& y, int& w, int& h) {
-  const int x0 = std::max(x, 0), y0 = std::max(y, 0);
-  const int x1 = std::min(x + w, b.Width()), y1 = std::min(y + h, b.Height());
+// The part of (x, y, w, h) inside the bitmap; false when none is. Sums are
+// taken in 64 bits, so any int rectangle clips without overflow.
+bool ClipRect(const PxBitmap& b, long long x, long long y, long long w, long long h, int& outX,
+              int& outY, int& outW, int& outH) {
+  const long long x0 = std::max(x, 0LL), y0 = std::max(y, 0LL);
+  const long long x1 = std::min<long long>(x + w, b.Width());
+  const long long y1 = std::min<long long>(y + h, b.Height());
   if (x1 <= x0 || y1 <= y0) return false;
-  x = x0;
-  y = y0;
-  w = x1 - x0;
-  h = y1 - y0;
+  outX = static_cast<int>(x0);
+  outY = static_cast<int>(y0);
+  outW = static_cast<int>(x1 - x0);
+  outH = static_cast<int>(y1 - y0);
   return true;
 }
+
+bool ClipRect(const PxBitmap& b, int& x, int& y, int& w, int& h) {
+  return ClipRect(b, x, y, w, h, x, y, w, h);
+}
+
+// Shapes with coordinates or radii beyond this draw nothing: their arithmetic
+// stays well inside 64 bits and their loops bounded.
+constexpr long long kShapeLimit = 1 << 24;
+
+inline bool Sane(long long v) { return v >= -kShapeLimit && v <= kShapeLimit; }
 
 inline bool Inside(const PxBitmap& b, int x, int y) {
   return x >= 0 && y >= 0 && x < b.Width() && y < b.Height();
@@ -156,21 +176,26 @@ void PxBlit(PxBitmap& dest, const PxBitmap& src, int dstX, int dstY, int srcX, i
             int h, double weight, std::uint32_t mode) {
   const Combiner combine(weight, mode);
   if (!combine.Visible() || dest.Pixels() == nullptr || src.Pixels() == nullptr) return;
-  // Clip the source, then the destination, moving the other origin along.
-  const int sx0 = std::max(srcX, 0), sy0 = std::max(srcY, 0);
-  dstX += sx0 - srcX;
-  dstY += sy0 - srcY;
-  w -= sx0 - srcX;
-  h -= sy0 - srcY;
-  w = std::min(w, src.Width() - sx0);
-  h = std::min(h, src.Height() - sy0);
-  int x = dstX, y = dstY;
-  if (w <= 0 || h <= 0 || !ClipRect(dest, x, y, w, h)) return;
-  const int sx = sx0 + (x - dstX), sy = sy0 + (y - dstY);
-  for (int row = 0; row < h; ++row) {
+  // Clip to the source, then to the destination, moving the other origin along.
+  int sx = 0, sy = 0, cw = 0, ch = 0;
+  if (!ClipRect(src, srcX, srcY, w, h, sx, sy, cw, ch)) return;
+  const long long dx = static_cast<long long>(dstX) + (sx - static_cast<long long>(srcX));
+  const long long dy = static_cast<long long>(dstY) + (sy - static_cast<long long>(srcY));
+  int x = 0, y = 0;
+  if (!ClipRect(dest, dx, dy, cw, ch, x, y, w, h)) return;
+  sx += static_cast<int>(x - dx);
+  sy += static_cast<int>(y - dy);
+  // Within one bitmap, run against the direction of the move so no source
+  // pixel is overwritten before it is read.
+  const bool backwards = &dest == &src && (y > sy || (y == sy && x > sx));
+  for (int n = 0; n < h; ++n) {
+    const int row = backwards ? h - 1 - n : n;
     std::uint32_t* d = dest.Row(y + row) + x;
     const std::uint32_t* s = src.Row(sy + row) + sx;
-    for (int i = 0; i < w; ++i) d[i] = combine(s[i], d[i]);
+    if (backwards)
+      for (int i = w - 1; i >= 0; --i) d[i] = combine(s[i], d[i]);
+    else
+      for (int i = 0; i < w; ++i) d[i] = combine(s[i], d[i]);
   }
 }
 
@@ -179,18 +204,20 @@ void PxScaledBlit(PxBitmap& dest, const PxBitmap& src, int dstX, int dstY, int d
   const Combiner combine(weight, mode);
   if (!combine.Visible() || dstW <= 0 || dstH <= 0 || srcW <= 0 || srcH <= 0) return;
   if (src.Pixels() == nullptr || dest.Pixels() == nullptr) return;
-  int sx = std::max(srcX, 0), sy = std::max(srcY, 0);
-  int sw = std::min(srcX + srcW, src.Width()) - sx, sh = std::min(srcY + srcH, src.Height()) - sy;
-  if (sw <= 0 || sh <= 0) return;
-  int x = dstX, y = dstY, w = dstW, h = dstH;
-  if (!ClipRect(dest, x, y, w, h)) return;
+  // The source rectangle's part inside its bitmap is sampled; destination
+  // pixels that map outside it are left alone.
+  int sx = 0, sy = 0, sw = 0, sh = 0;
+  if (!ClipRect(src, srcX, srcY, srcW, srcH, sx, sy, sw, sh)) return;
+  int x = 0, y = 0, w = 0, h = 0;
+  if (!ClipRect(dest, dstX, dstY, dstW, dstH, x, y, w, h)) return;
   const double scaleX = static_cast<double>(srcW) / dstW, scaleY = static_cast<double>(srcH) / dstH;
+  const double shiftX = static_cast<double>(sx) - srcX, shiftY = static_cast<double>(sy) - srcY;
   const bool bilinear = (mode & kPxBilinear) != 0;
   for (int row = y; row < y + h; ++row) {
-    const double v = (row - dstY + 0.5) * scaleY - (sy - srcY);
+    const double v = (static_cast<double>(row) - dstY + 0.5) * scaleY - shiftY;
     std::uint32_t* d = dest.Row(row);
     for (int col = x; col < x + w; ++col) {
-      const double u = (col - dstX + 0.5) * scaleX - (sx - srcX);
+      const double u = (static_cast<double>(col) - dstX + 0.5) * scaleX - shiftX;
       std::uint32_t s;
       if (Sample(src, sx, sy, sw, sh, u, v, bilinear, &s)) d[col] = combine(s, d[col]);
     }
@@ -203,23 +230,29 @@ void PxRotatedBlit(PxBitmap& dest, const PxBitmap& src, int dstX, int dstY, int 
   const Combiner combine(weight, mode);
   if (!combine.Visible() || srcW <= 0 || srcH <= 0) return;
   if (src.Pixels() == nullptr || dest.Pixels() == nullptr) return;
-  if (srcX < 0 || srcY < 0 || srcX + srcW > src.Width() || srcY + srcH > src.Height()) return;
+  if (srcX < 0 || srcY < 0 || srcW > src.Width() - srcX || srcH > src.Height() - srcY) return;
   const double cx = dstX + dstW / 2.0 + offsetX, cy = dstY + dstH / 2.0 + offsetY;
+  if (!std::isfinite(angle) || !std::isfinite(cx) || !std::isfinite(cy)) return;
   const double c = std::cos(angle), s = std::sin(angle);
-  // The turned source's bounding box around the centre.
+  // The turned source's bounding box around the centre, cut to the
+  // destination rectangle with clip and always to the bitmap.
   const double halfW = (std::fabs(c) * srcW + std::fabs(s) * srcH) / 2.0;
   const double halfH = (std::fabs(s) * srcW + std::fabs(c) * srcH) / 2.0;
-  int x = static_cast<int>(std::floor(cx - halfW)), y = static_cast<int>(std::floor(cy - halfH));
-  int w = static_cast<int>(std::ceil(cx + halfW)) - x,
-      h = static_cast<int>(std::ceil(cy + halfH)) - y;
+  double left = std::floor(cx - halfW), top = std::floor(cy - halfH);
+  double right = std::ceil(cx + halfW), bottom = std::ceil(cy + halfH);
   if (clip) {
-    const int x1 = std::min(x + w, dstX + dstW), y1 = std::min(y + h, dstY + dstH);
-    x = std::max(x, dstX);
-    y = std::max(y, dstY);
-    w = x1 - x;
-    h = y1 - y;
+    left = std::max<double>(left, dstX);
+    top = std::max<double>(top, dstY);
+    right = std::min(right, static_cast<double>(dstX) + dstW);
+    bottom = std::min(bottom, static_cast<double>(dstY) + dstH);
   }
-  if (w <= 0 || h <= 0 || !ClipRect(dest, x, y, w, h)) return;
+  left = std::max(left, 0.0);
+  top = std::max(top, 0.0);
+  right = std::min<double>(right, dest.Width());
+  bottom = std::min<double>(bottom, dest.Height());
+  if (right <= left || bottom <= top) return;
+  const int x = static_cast<int>(left), y = static_cast<int>(top);
+  const int w = static_cast<int>(right) - x, h = static_cast<int>(bottom) - y;
   const bool bilinear = (mode & kPxBilinear) != 0;
   for (int row = y; row < y + h; ++row) {
     std::uint32_t* d = dest.Row(row);
@@ -236,7 +269,7 @@ void PxRotatedBlit(PxBitmap& dest, const PxBitmap& src, int dstX, int dstY, int 
 void PxFillRect(PxBitmap& dest, int x, int y, int w, int h, std::uint32_t colour, double weight,
                 std::uint32_t mode) {
   if ((mode & kPxAlpha) != 0) weight *= Channel(colour, 24) / 255.0;
-  if (weight <= 0.0 || dest.Pixels() == nullptr || !ClipRect(dest, x, y, w, h)) return;
+  if (!(weight > 0.0) || dest.Pixels() == nullptr || !ClipRect(dest, x, y, w, h)) return;
   const std::uint32_t op = mode & kPxModeMask;
   // The colour itself is laid on at the weight: its alpha has been spent.
   const Combiner combine(weight, op);
@@ -269,6 +302,7 @@ void PxClearRect(PxBitmap& dest, int x, int y, int w, int h, std::uint32_t andMa
 }
 
 void PxCopy(PxMemBitmap& dest, const PxBitmap& src) {
+  if (&dest == &src) return;
   dest.Resize(src.Width(), src.Height());
   if (dest.Pixels() == nullptr || src.Pixels() == nullptr) return;
   for (int row = 0; row < src.Height(); ++row)
@@ -381,29 +415,55 @@ std::uint32_t PxGetPixel(const PxBitmap& src, int x, int y) {
   return src.Row(y)[x];
 }
 
+namespace {
+
+// Radii beyond this draw nothing: arcs are walked in steps along their length.
+constexpr int kRadiusLimit = 1 << 20;
+
+// False when a circle cannot touch the bitmap: it lies beside it, holds the
+// whole bitmap inside, or is beyond the limits.
+bool CircleMeets(const PxBitmap& b, int cx, int cy, int r) {
+  if (r < 0 || r > kRadiusLimit || !Sane(cx) || !Sane(cy)) return false;
+  const long long x = cx, y = cy, radius = r;
+  if (x + radius < 0 || y + radius < 0 || x - radius >= b.Width() || y - radius >= b.Height())
+    return false;
+  // The farthest corner within r - 2 of the centre: the whole ring passes outside.
+  const long long fx = std::max(std::llabs(x), std::llabs(x - b.Width()));
+  const long long fy = std::max(std::llabs(y), std::llabs(y - b.Height()));
+  return radius < 2 || fx * fx + fy * fy > (radius - 2) * (radius - 2);
+}
+
+}  // namespace
+
 void PxArc(PxBitmap& dest, int cx, int cy, int r, double minAngle, double maxAngle,
            std::uint32_t colour, double weight, std::uint32_t mode, bool antialias) {
   const Combiner combine(weight, mode & kPxModeMask);
-  if (!combine.Visible() || r < 0 || dest.Pixels() == nullptr || maxAngle < minAngle) return;
+  if (!combine.Visible() || dest.Pixels() == nullptr || !CircleMeets(dest, cx, cy, r)) return;
+  if (!std::isfinite(minAngle) || !std::isfinite(maxAngle) || maxAngle < minAngle) return;
+  const double span = std::min(maxAngle - minAngle, 360.0);  // once round at most
+  const double from = std::fmod(minAngle, 360.0);
   const double toRadians = std::acos(-1.0) / 180.0;
-  // Steps of about half a pixel along the arc; consecutive points are joined.
-  const double step = r > 0 ? 0.5 / r / toRadians : 360.0;
-  int lastX = 0, lastY = 0;
-  bool first = true;
-  for (double a = minAngle;; a += step) {
-    const double t = std::min(a, maxAngle) * toRadians;
+  // Points about half a pixel apart along the arc.
+  const long steps = std::max(1L, std::lround(std::ceil(span * toRadians * r * 2)));
+  int lastX = 0, lastY = 0, firstX = 0, firstY = 0;
+  for (long i = 0; i <= steps; ++i) {
+    const double t = (from + span * static_cast<double>(i) / steps) * toRadians;
     const int x = static_cast<int>(std::lround(cx + r * std::sin(t)));
     const int y = static_cast<int>(std::lround(cy - r * std::cos(t)));
-    if (first || x != lastX || y != lastY) {
-      if (antialias && !first)
-        PxLine(dest, lastX, lastY, x, y, colour, weight, mode, true);
-      else
-        Plot(dest, x, y, colour, combine);
+    if (i == 0) {
+      firstX = lastX = x;
+      firstY = lastY = y;
+      Plot(dest, x, y, colour, combine);
+      continue;
     }
-    first = false;
+    if (x == lastX && y == lastY) continue;
+    if (antialias) {
+      PxLine(dest, lastX, lastY, x, y, colour, weight, mode, true);
+    } else if (x != firstX || y != firstY) {  // a full turn ends where it began
+      Plot(dest, x, y, colour, combine);
+    }
     lastX = x;
     lastY = y;
-    if (a >= maxAngle) break;
   }
 }
 
@@ -414,7 +474,7 @@ void PxCircle(PxBitmap& dest, int cx, int cy, int r, std::uint32_t colour, doubl
     return;
   }
   const Combiner combine(weight, mode & kPxModeMask);
-  if (!combine.Visible() || r < 0 || dest.Pixels() == nullptr) return;
+  if (!combine.Visible() || dest.Pixels() == nullptr || !CircleMeets(dest, cx, cy, r)) return;
   // Midpoint circle: each octant's point once (duplicates on the axes skipped).
   int x = r, y = 0, error = 1 - r;
   while (x >= y) {
@@ -440,16 +500,19 @@ void PxFillTriangle(PxBitmap& dest, int x1, int y1, int x2, int y2, int x3, int 
                     std::uint32_t colour, double weight, std::uint32_t mode) {
   const Combiner combine(weight, mode & kPxModeMask);
   if (!combine.Visible() || dest.Pixels() == nullptr) return;
-  int x = std::min({x1, x2, x3}), y = std::min({y1, y2, y3});
-  int w = std::max({x1, x2, x3}) - x + 1, h = std::max({y1, y2, y3}) - y + 1;
-  if (!ClipRect(dest, x, y, w, h)) return;
-  const long long area =
-      static_cast<long long>(x2 - x1) * (y3 - y1) - static_cast<long long>(x3 - x1) * (y2 - y1);
+  for (int v : {x1, y1, x2, y2, x3, y3})
+    if (!Sane(v)) return;
+  const int left = std::min({x1, x2, x3}), top = std::min({y1, y2, y3});
+  int x = 0, y = 0, w = 0, h = 0;
+  if (!ClipRect(dest, left, top, std::max({x1, x2, x3}) - left + 1LL,
+                std::max({y1, y2, y3}) - top + 1LL, x, y, w, h))
+    return;
+  // Edge functions: a pixel is inside (or on an edge) when all three share
+  // the sign of the whole triangle's doubled area.
+  auto edge = [](long long ax, long long ay, long long bx, long long by, long long px,
+                 long long py) { return (bx - ax) * (py - ay) - (by - ay) * (px - ax); };
+  const long long area = edge(x1, y1, x2, y2, x3, y3);
   if (area == 0) return;
-  auto edge = [](int ax, int ay, int bx, int by, int px, int py) {
-    return static_cast<long long>(bx - ax) * (py - ay) -
-           static_cast<long long>(by - ay) * (px - ax);
-  };
   for (int row = y; row < y + h; ++row)
     for (int col = x; col < x + w; ++col) {
       long long e1 = edge(x1, y1, x2, y2, col, row), e2 = edge(x2, y2, x3, y3, col, row),
