@@ -63,6 +63,7 @@ PxMemBitmap* Decode(png_structp png, png_infop info) {
     png_set_swap_alpha(png);
   else
     png_set_filler(png, 0xFF, PNG_FILLER_BEFORE);
+  png_set_interlace_handling(png);
   png_read_update_info(png, info);
   if (png_get_rowbytes(png, info) != static_cast<png_size_t>(width) * 4)
     png_error(png, "unexpected row layout");
@@ -78,10 +79,13 @@ PxMemBitmap* Decode(png_structp png, png_infop info) {
   delete[] rows;
   rows = nullptr;
 
-  // A, R, G, B in memory reads back to front as a word: turn each around.
+  // Bytes A, R, G, B into the word 0xAARRGGBB, whatever the machine's byte order.
   for (png_uint_32 y = 0; y < height; ++y) {
     std::uint32_t* row = bitmap->Row(static_cast<int>(y));
-    for (png_uint_32 x = 0; x < width; ++x) row[x] = __builtin_bswap32(row[x]);
+    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(row);
+    for (png_uint_32 x = 0; x < width; ++x, bytes += 4)
+      row[x] = std::uint32_t{bytes[0]} << 24 | std::uint32_t{bytes[1]} << 16 |
+               std::uint32_t{bytes[2]} << 8 | bytes[3];
   }
   return bitmap;
 }
@@ -108,8 +112,6 @@ bool HasPngExtension(const std::string& path) {
   return ext == ".png";
 }
 
-const ImageFileLoader kLoaders[] = {{"PNG files (*.PNG)", DecodePngFile}};
-
 }  // namespace
 
 std::unique_ptr<PxMemBitmap> DecodePng(const unsigned char* data, std::size_t size) {
@@ -132,6 +134,10 @@ std::unique_ptr<PxMemBitmap> DecodePngFile(const std::string& path, bool checkEx
   return bitmap;
 }
 
-int ImageFileLoaderCount() { return static_cast<int>(sizeof kLoaders / sizeof kLoaders[0]); }
+const char* PngFileLoaderDescription() { return "PNG files (*.PNG)"; }
 
-const ImageFileLoader& ImageFileLoaderAt(int index) { return kLoaders[index]; }
+const std::vector<ImageFileLoader>& ImageFileLoaders() {
+  // Made once, on the first call from any thread; read-only afterwards.
+  static const std::vector<ImageFileLoader> loaders = {{PngFileLoaderDescription(), DecodePngFile}};
+  return loaders;
+}

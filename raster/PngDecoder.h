@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "raster/PxMemBitmap.h"
 
@@ -15,14 +16,16 @@ constexpr int kPngMaxSide = 16384;
 constexpr long long kPngMaxPixels = 32LL * 1024 * 1024;
 
 std::unique_ptr<PxMemBitmap> DecodePng(const unsigned char* data, std::size_t size);
-// With checkExtension, only paths ending in ".png" (any case) are read.
+// With checkExtension, only paths whose text after the last '.', '/' or '\\'
+// is ".png" (any case) are read. The file's bytes decode as DecodePng's do.
 std::unique_ptr<PxMemBitmap> DecodePngFile(const std::string& path, bool checkExtension);
 
-// The loaders the bitmap layer knows for image files: a description and a
-// reader. PNG registers itself at start-up.
+// The loaders the bitmap layer knows for image files: a description for file
+// dialogs and a reader. The list is made on first use and never changes.
 struct ImageFileLoader {
   const char* description;
   std::unique_ptr<PxMemBitmap> (*load)(const std::string& path, bool checkExtension);
 };
-int ImageFileLoaderCount();
-const ImageFileLoader& ImageFileLoaderAt(int index);
+const std::vector<ImageFileLoader>& ImageFileLoaders();
+// "PNG files (*.PNG)".
+const char* PngFileLoaderDescription();
