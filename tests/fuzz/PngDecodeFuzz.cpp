@@ -1,6 +1,6 @@
 // libFuzzer target: any bytes decoded as a PNG image. A bitmap that comes back
-// must have the size its rows claim; nothing may crash, leak or trip a
-// sanitizer.
+// must be within the decoder's size limits and hold every row it claims (each
+// pixel is read); nothing may crash, leak or trip a sanitizer.
 #include <cstdint>
 #include <cstdlib>
 
@@ -9,8 +9,14 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::unique_ptr<PxMemBitmap> bitmap = DecodePng(data, size);
   if (!bitmap) return 0;
-  if (bitmap->Width() <= 0 || bitmap->Height() <= 0 || bitmap->Width() > kPngMaxSide) std::abort();
-  volatile std::uint32_t last = bitmap->Row(bitmap->Height() - 1)[bitmap->Width() - 1];
-  (void)last;
+  const int w = bitmap->Width(), h = bitmap->Height();
+  if (w <= 0 || h <= 0 || w > kPngMaxSide || h > kPngMaxSide ||
+      static_cast<long long>(w) * h > kPngMaxPixels || bitmap->RowSpan() < w)
+    std::abort();
+  std::uint32_t sum = 0;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) sum += bitmap->Row(y)[x];
+  volatile std::uint32_t keep = sum;
+  (void)keep;
   return 0;
 }
