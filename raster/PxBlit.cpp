@@ -4,6 +4,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 #include "raster/PxMemBitmap.h"
 
@@ -27,6 +28,24 @@ inline std::uint32_t Mix(std::uint32_t s, std::uint32_t d, int k) {
     out[i] = sc + (dc - sc) * (256 - k) / 256;
   }
   return Pack(out[3], out[2], out[1], out[0]);
+}
+
+// Copy with source alpha over a row, without branches, so the compiler can
+// work on several pixels at once: k = alpha + 1 at full weight, else
+// w x (alpha + 1) / 256; alpha 0 keeps the destination.
+inline void AlphaRow(std::uint32_t* d, const std::uint32_t* s, int n, int w) {
+  const bool full = w >= 256;
+  for (int i = 0; i < n; ++i) {
+    const std::uint32_t sp = s[i], dp = d[i];
+    const int sa = static_cast<int>(sp >> 24);
+    const int keep = 256 - (full ? sa + 1 : w * (sa + 1) / 256);
+    std::uint32_t out = 0;
+    for (int shift = 0; shift < 32; shift += 8) {
+      const int sc = static_cast<int>(sp >> shift & 255), dc = static_cast<int>(dp >> shift & 255);
+      out |= static_cast<std::uint32_t>(sc + (dc - sc) * keep / 256) << shift;
+    }
+    d[i] = sa == 0 ? dp : out;
+  }
 }
 
 // weight x 256 truncated: 0 for no weight (NaN included), 256 from 1 up.
@@ -59,6 +78,30 @@ class Combiner {
     if (w >= 256) return s;
     if (w == 128) return Half(s) + Half(d);
     return Mix(s, d, w);
+  }
+
+  // n destination pixels laid over by one colour, as operator() would.
+  void Fill(std::uint32_t* d, std::uint32_t colour, int n) const {
+    if (op == kPxCopy && !alpha && w < 256 && w != 128)
+      for (int i = 0; i < n; ++i) d[i] = Mix(colour, d[i], w);
+    else
+      for (int i = 0; i < n; ++i) d[i] = (*this)(colour, d[i]);
+  }
+
+  // n pixels in a row, left to right, as operator() would; the blit's common
+  // modes get loops of their own with the mode decided once.
+  void Row(std::uint32_t* d, const std::uint32_t* s, int n) const {
+    if (op == kPxCopy && !alpha && w >= 256) {
+      std::memmove(d, s, static_cast<std::size_t>(n) * sizeof *d);
+    } else if (op == kPxCopy && !alpha && w == 128) {
+      for (int i = 0; i < n; ++i) d[i] = Half(s[i]) + Half(d[i]);
+    } else if (op == kPxCopy && alpha) {
+      AlphaRow(d, s, n, w);
+    } else if (op == kPxCopy) {
+      for (int i = 0; i < n; ++i) d[i] = Mix(s[i], d[i], w);
+    } else {
+      for (int i = 0; i < n; ++i) d[i] = (*this)(s[i], d[i]);
+    }
   }
 
  private:
@@ -195,7 +238,7 @@ void PxBlit(PxBitmap& dest, const PxBitmap& src, int dstX, int dstY, int srcX, i
     if (backwards)
       for (int i = w - 1; i >= 0; --i) d[i] = combine(s[i], d[i]);
     else
-      for (int i = 0; i < w; ++i) d[i] = combine(s[i], d[i]);
+      combine.Row(d, s, w);
   }
 }
 
@@ -273,22 +316,21 @@ void PxFillRect(PxBitmap& dest, int x, int y, int w, int h, std::uint32_t colour
   const std::uint32_t op = mode & kPxModeMask;
   // The colour itself is laid on at the weight: its alpha has been spent.
   const Combiner combine(weight, op);
+  const std::uint32_t half = Half(colour), quarter = Quarter(colour);
   for (int row = y; row < y + h; ++row) {
     std::uint32_t* d = dest.Row(row) + x;
-    for (int i = 0; i < w; ++i) {
-      if (op != kPxCopy)
-        d[i] = combine(colour, d[i]);
-      else if (weight >= 1.0)
-        d[i] = colour;
-      else if (weight == 0.5)
-        d[i] = Half(colour) + Half(d[i]);
-      else if (weight == 0.25)
-        d[i] = Quarter(colour) + Half(d[i]) + Quarter(d[i]);
-      else if (weight == 0.75)
-        d[i] = Half(colour) + Quarter(colour) + Quarter(d[i]);
-      else
-        d[i] = combine(colour, d[i]);
-    }
+    if (op != kPxCopy)
+      for (int i = 0; i < w; ++i) d[i] = combine(colour, d[i]);
+    else if (weight >= 1.0)
+      std::fill(d, d + w, colour);
+    else if (weight == 0.5)
+      for (int i = 0; i < w; ++i) d[i] = half + Half(d[i]);
+    else if (weight == 0.25)
+      for (int i = 0; i < w; ++i) d[i] = quarter + Half(d[i]) + Quarter(d[i]);
+    else if (weight == 0.75)
+      for (int i = 0; i < w; ++i) d[i] = half + quarter + Quarter(d[i]);
+    else
+      combine.Fill(d, colour, w);
   }
 }
 

@@ -120,6 +120,28 @@ TEST(PxFill, ColourAlphaScalesTheWeightAndFractionsAreExact) {
   EXPECT_EQ(b.Row(2)[1], 7u);
 }
 
+TEST(PxBlit, WholeRowsMatchPixelByPixel) {
+  // Rows long enough for the loops that work on several pixels at once.
+  PxMemBitmap src(37, 2), dst(37, 2), fill(37, 1);
+  for (int x = 0; x < 37; ++x) {
+    const std::uint32_t a = x % 3 == 0 ? 0u : x % 3 == 1 ? 255u : static_cast<std::uint32_t>(x * 7);
+    src.Row(0)[x] = src.Row(1)[x] = a << 24 | static_cast<std::uint32_t>(x * 0x0B1D07u & 0xFFFFFF);
+  }
+  const std::uint32_t modes[] = {kPxAlpha, kPxCopy, kPxAlpha | kPxAdd, kPxDodge};
+  for (std::uint32_t mode : modes)
+    for (double weight : {1.0, 0.75, 0.5, 0.3}) {
+      SCOPED_TRACE(::testing::Message() << mode << " at " << weight);
+      for (int x = 0; x < 37; ++x) dst.Row(0)[x] = fill.Row(0)[x] = 0x80F04010u + x * 0x01030507u;
+      PxBlit(dst, src, 0, 0, 0, 0, 37, 1, weight, mode);
+      PxFillRect(fill, 0, 0, 37, 1, src.Row(0)[5], weight, mode);
+      for (int x = 0; x < 37; ++x) {
+        const std::uint32_t before = 0x80F04010u + x * 0x01030507u;
+        ASSERT_EQ(dst.Row(0)[x], BlitOne(src.Row(0)[x], before, weight, mode)) << x;
+        ASSERT_EQ(fill.Row(0)[x], FillOne(src.Row(0)[5], before, weight, mode)) << x;
+      }
+    }
+}
+
 TEST(PxBlit, ClipsAtEveryEdgeLikeAPixelByPixelCopy) {
   PxMemBitmap src(4, 3), dst(5, 4);
   Number(src, 0xFF000000u);
