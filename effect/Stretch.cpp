@@ -364,10 +364,10 @@ void Stretch::OnVolumeEnvelope(const StretchParamSpec&, double) {
 }
 
 void Stretch::OnShowAll(const StretchParamSpec&, double v) {
-  showReadouts = v > 0.5;
+  const bool show = v > 0.5;
   for (D::Control readout : {D::kRateNominalReadout, D::kRateTransientReadout,
                              D::kBlurNominalReadout, D::kBlurTransientReadout})
-    displays.Hide(readout, !showReadouts);
+    displays.Hide(readout, !show);
 }
 
 void Stretch::OnVoiceEnable(const StretchParamSpec& record, double v) {

@@ -99,7 +99,6 @@ class Stretch : public IEffectVst {
   bool extremeRange = false;
   bool blurSame = false;
   bool auditioning = false;
-  bool showReadouts = true;
   double wanderAmount = 0.0;  // the Wander control's value; no playback step reads it
 
   const StretchParamSpec* handlers[kStretchParamCount] = {};

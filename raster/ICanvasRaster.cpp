@@ -1,8 +1,6 @@
 #include "raster/ICanvasRaster.h"
 
-#include <cctype>
 #include <cmath>
-#include <cstring>
 
 #include "platform/PngResources.h"
 #include "raster/ImageCache.h"
@@ -12,17 +10,6 @@
 namespace {
 
 const double kPi = std::acos(-1.0);
-
-bool EndsWithPng(const char* name) {
-  if (name == nullptr) return false;
-  const char* dot = std::strrchr(name, '.');
-  if (dot == nullptr) return false;
-  const char* ext = dot + 1;
-  if (std::strlen(ext) != 3) return false;
-  return std::tolower(static_cast<unsigned char>(ext[0])) == 'p' &&
-         std::tolower(static_cast<unsigned char>(ext[1])) == 'n' &&
-         std::tolower(static_cast<unsigned char>(ext[2])) == 'g';
-}
 
 FrameBitmap Framed(PxBitmap* bitmap, int frames) {
   if (bitmap == nullptr) return {};
@@ -135,7 +122,7 @@ bool ICanvasRaster::DrawHorizontalLine(const ArgbColor& color, int y, int xLo, i
 }
 
 std::unique_ptr<PxBitmap> ICanvasRaster::LoadPlatformBitmap(int id, const char* name) {
-  if (!EndsWithPng(name)) return nullptr;
+  if (name == nullptr || !HasPngExtension(name)) return nullptr;
   const unsigned char* data = nullptr;
   std::size_t size = 0;
   if (!FindPngResource(id, &data, &size)) return nullptr;

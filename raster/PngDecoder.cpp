@@ -104,6 +104,8 @@ std::unique_ptr<PxMemBitmap> DecodeFrom(void* source, png_rw_ptr reader) {
   return std::unique_ptr<PxMemBitmap>(bitmap);
 }
 
+}  // namespace
+
 bool HasPngExtension(const std::string& path) {
   const std::size_t cut = path.find_last_of("./\\");
   if (cut == std::string::npos || path[cut] != '.') return false;
@@ -111,8 +113,6 @@ bool HasPngExtension(const std::string& path) {
   for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return ext == ".png";
 }
-
-}  // namespace
 
 std::unique_ptr<PxMemBitmap> DecodePng(const unsigned char* data, std::size_t size) {
   if (data == nullptr || size < 8 || png_sig_cmp(data, 0, 8) != 0) return nullptr;

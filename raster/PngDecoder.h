@@ -16,6 +16,8 @@ constexpr int kPngMaxSide = 16384;
 constexpr long long kPngMaxPixels = 32LL * 1024 * 1024;
 
 std::unique_ptr<PxMemBitmap> DecodePng(const unsigned char* data, std::size_t size);
+// Whether the text after the last '.', '/' or '\\' is ".png", in any case.
+bool HasPngExtension(const std::string& path);
 // With checkExtension, only paths whose text after the last '.', '/' or '\\'
 // is ".png" (any case) are read. The file's bytes decode as DecodePng's do.
 std::unique_ptr<PxMemBitmap> DecodePngFile(const std::string& path, bool checkExtension);
