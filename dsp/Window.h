@@ -18,9 +18,12 @@ class Window {
   bool MakeHann(int n, bool periodic);
   // Multiplies every value, e.g. to fold the overlap-add gain into synthesis.
   void Scale(double factor);
+  // The window between its values: x in 0 .. length - 1, 0 outside.
+  double At(double x) const;
 
   Type type = kRectangular;
   std::int32_t length = 0;
   ResizableBuffer<double> values;
   double parameter = 0.5;
+  double scale = 1.0;  // product of every Scale since the window was made
 };

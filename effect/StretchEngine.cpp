@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "dsp/Fft.h"
+#include "dsp/PhaseWrap.h"
 #include "platform/SafeConvert.h"
 
 namespace {
@@ -25,6 +26,12 @@ bool SizeAndZero(ResizableBuffer<double>& buffer, int n) {
   return true;
 }
 
+// Pitch ratios outside what the controls can reach (or not numbers at all)
+// play unshifted or at the nearest ratio a grain can hold.
+double SafeRatio(double ratio) {
+  return std::isfinite(ratio) ? std::clamp(ratio, 0.125, 8.0) : 1.0;
+}
+
 void UseTransformSize() {
   if (FftCurrentPlan().size != StretchEngine::kSize) FftSetSize(StretchEngine::kSize);
 }
@@ -36,34 +43,39 @@ StretchEngine::StretchEngine()
       s0(Seed(0x3FFA55E5, 123456789)),
       s1(Seed(0x3FF91333, 521288629)),
       s2(Seed(0x3FF4F0C9, 5783321)) {
-  for (auto& phases : firstPhase) SizeAndZero(phases, kTopBin + 1);
   Configure();
 }
 
 bool StretchEngine::Configure() {
   configured = false;
-  binHz = sampleRate / kSize;
   bool sized = true;
   for (int c = 0; c < 2; ++c) {
-    sized = SizeAndZero(inputFrame[c], kSize) && SizeAndZero(ola[c], kOlaSize) &&
-            SizeAndZero(outHop[c], kSize) && SizeAndZero(analysisPhase[c], kSize) &&
-            SizeAndZero(synthPhase[c], kSize) && sized;
+    sized = SizeAndZero(inputFrame[c], kSize) && SizeAndZero(outHop[c], kSize) &&
+            SizeAndZero(analysisPhase[c], kSize) && lastFrame[c].Allocate(kTopBin + 1) && sized;
     inputFill[c] = kKeep;
   }
-  sized = SizeAndZero(mag, kTopBin + 1) && SizeAndZero(freq, kTopBin + 1) &&
-          SizeAndZero(outMag, kTopBin + 2) && SizeAndZero(outFreq, kTopBin + 2) && sized;
+  sized = SizeAndZero(mag, kTopBin + 1) && SizeAndZero(absolutePhase, kTopBin + 1) &&
+          SizeAndZero(advance, kTopBin + 1) && sourceFrame.Allocate(kTopBin + 1) &&
+          peaks.Allocate(kTopBin + 1) && SizeAndZero(grain, kSize + 2 * SynthesisVoice::kReach) &&
+          mainVoice.Allocate(kSize, kHop) && harmonicVoice.Allocate(kSize, kHop) && sized;
   analysisFft = std::make_unique<ComplexFrame>(kSize);
   synthFft = std::make_unique<ComplexFrame>(kSize);
-  for (auto& spectrum : outSpectrum) spectrum = std::make_unique<ComplexFrame>(kSize);
   const bool periodic = algorithm == 0;
   sized = analysisWindow.MakeHann(kSize, periodic) && synthesisWindow.MakeHann(kSize, periodic) &&
           sized;
   synthesisWindow.Scale(2.0 / ((kSize / 2) * kOverlap));
-  sized = sized && analysisFft->data != nullptr && synthFft->data != nullptr &&
-          outSpectrum[0]->data != nullptr && outSpectrum[1]->data != nullptr;
+  sized = sized && analysisFft->data != nullptr && synthFft->data != nullptr;
+  if (sized) {
+    // What unresampled grains' envelopes add up to (the same at every sample
+    // for a periodic window).
+    double unity = 0.0;
+    for (int j = 0; j < kSize; j += kHop)
+      unity += analysisWindow.values.data[j + kHop / 2] * synthesisWindow.values.data[j + kHop / 2];
+    workspace = {synthFft.get(), &grain, &analysisWindow, &synthesisWindow, unity};
+  }
+  for (auto& frames : lastFrame) frames.Fill(0);
   playPosition = 0.0;
   outRead = kKeep;
-  outSpectrumIndex = 0;
   configured = sized;
   return sized;
 }
@@ -83,12 +95,14 @@ void StretchEngine::ResetAnalysis(const AudioClip* newClip, int length) {
   for (int c = 0; c < 2; ++c) {
     frames[c].Clear();
     Zero(analysisPhase[c]);
-    Zero(synthPhase[c]);
     Zero(inputFrame[c]);
-    Zero(ola[c]);
+    lastFrame[c].Fill(0);
     inputFill[c] = kKeep;
     inputRead[c] = 0;
   }
+  mainVoice.Reset();
+  harmonicVoice.Reset();
+  firstWholeFrame = lastWholeFrame = -1;
   playPosition = 0.0;
   analysisProgress = 0;
   analysisPending = true;
@@ -139,7 +153,7 @@ void StretchEngine::AnalyseFrame(int c) {
   double* lastPhase = analysisPhase[c].data;
   for (int b = 0; b <= kTopBin; ++b) {
     const double phase = frame->data[2 * b + 1];
-    frame->data[2 * b + 1] = Wrap(phase - lastPhase[b]);
+    frame->data[2 * b + 1] = WrapPhase(phase - lastPhase[b]);
     lastPhase[b] = phase;
   }
   if (!frames[c].Add(std::move(frame))) {
@@ -186,53 +200,28 @@ void StretchEngine::FinishAnalysis() {
   }
   transientCurve.Release();
   RebuildTransientCurve();
-  SmoothEdgeIncrements();
+  // Frame k holds clip samples k * hop - keep .. k * hop + hop - 1.
+  constexpr int lead = kKeep / kHop;
+  lastWholeFrame = std::min(clipLength / kHop - 1, frameCount - 1);
+  firstWholeFrame = lastWholeFrame >= lead ? lead : -1;
+  if (firstWholeFrame < 0) lastWholeFrame = -1;
   AlignSynthesisPhase();
   if (onAnalysisFinished) onAnalysisFinished();
   analysisPending = false;
 }
 
-// Frames that reach into the padding before the clip's start or past its end
-// hold a signal sitting off the window's centre, and their phase increments
-// carry that offset as a slope across the bins. Played in order the slopes
-// cancel out, but any frame read twice (every stretch), a loop back or a jump
-// adds them up for good, and the misplaced frames cost a steady tone two
-// thirds of its level. Such frames therefore advance as the nearest whole frame
-// does, and playback starts from the first whole frame's phases taken back to
-// the first frame's time, which is where in-order playback would stand.
-void StretchEngine::SmoothEdgeIncrements() {
-  constexpr int lead = kKeep / kHop;  // frames that start in the padding
-  for (int c = 0; c < ChannelsToProcess(); ++c) {
-    FftBufferList& list = frames[c];
-    if (list.Count() == 0 || firstPhase[c].data == nullptr) continue;
-    double* seed = firstPhase[c].data;
-    const int lastWhole = std::min(clipLength / kHop - 1, list.Count() - 1);
-    if (lastWhole < lead) {
-      // No whole frame: start from the first frame's own (absolute) phases.
-      const double* first = list.At(0)->data;
-      for (int b = 0; b <= kTopBin; ++b) seed[b] = first[2 * b + 1];
-      continue;
-    }
-    for (int b = 0; b <= kTopBin; ++b) {
-      double absolute = 0.0;
-      for (int k = 0; k <= lead; ++k) absolute += list.At(k)->data[2 * b + 1];
-      const double step = list.At(lead)->data[2 * b + 1];
-      seed[b] = Wrap(std::fmod(absolute - lead * step, kTwoPi));
-      for (int k = 0; k < lead; ++k) list.At(k)->data[2 * b + 1] = step;
-      const double endStep = list.At(lastWhole)->data[2 * b + 1];
-      for (int k = lastWhole + 1; k < list.Count(); ++k) list.At(k)->data[2 * b + 1] = endStep;
-    }
-  }
-}
-
-// Playback advances before it synthesises, so without a starting point the
-// first frame's phases would never enter the accumulation: every bin would keep
-// a fixed offset that shifts each synthesised frame inside the window and costs
-// a fifth of the level.
+// Playback advances before it synthesises, so the phases start as the first
+// frame's: played in order from the start, every frame then sounds with its
+// analysed phases, and the clip comes back as it was.
 void StretchEngine::AlignSynthesisPhase() {
   for (int c = 0; c < ChannelsToProcess(); ++c) {
-    if (frames[c].Count() == 0 || firstPhase[c].data == nullptr) continue;
-    std::memcpy(synthPhase[c].data, firstPhase[c].data, sizeof(double) * (kTopBin + 1));
+    lastFrame[c].Fill(0);
+    if (frames[c].Count() == 0) continue;
+    // Frame 0's increments are its absolute phases (the analysis starts at 0).
+    const double* first = frames[c].At(0)->data;
+    for (int b = 0; b <= kTopBin; ++b) absolutePhase.data[b] = first[2 * b + 1];
+    mainVoice.SetPhases(c, absolutePhase.data);
+    harmonicVoice.SetPhases(c, absolutePhase.data);
   }
 }
 
@@ -252,6 +241,8 @@ void StretchEngine::RebuildTransientCurve() {
 void StretchEngine::ClearOutputHops() {
   Zero(outHop[0]);
   Zero(outHop[1]);
+  mainVoice.ClearTail();
+  harmonicVoice.ClearTail();
 }
 
 void StretchEngine::PullOutput(double* left, double* right, int n) {
@@ -276,16 +267,29 @@ void StretchEngine::NextHop() {
   // without moving; so does a clip without frames or curve.
   if (regionEndSample < regionStartSample || e <= s || frameCount <= 0 || clip == nullptr ||
       transientCurve.count < frameCount) {
-    ClearOutputHops();
+    Zero(outHop[0]);
+    Zero(outHop[1]);
     return;
   }
   double p = playPosition;
   const double rate = currentRate;
+  // A position outside the region (a new clip, a region moved away from it)
+  // enters it this hop: at its start going forward, just inside its end going
+  // backward.
+  const bool outside = p < s || p >= e;
   auto forward = [&] {
+    if (outside) {
+      p = s;
+      return;
+    }
     p += rate;
     if (p >= e) p -= (e - s);
   };
   auto backward = [&] {
+    if (outside) {
+      p = e - std::min(rate, static_cast<double>(e - s));
+      return;
+    }
     p -= rate;
     if (p < s) p += (e - s);
   };
@@ -299,7 +303,12 @@ void StretchEngine::NextHop() {
       backward();
       break;
     case kForwardReverse:
-      if (directionState == 0 || directionState == 3) {
+      if (outside) {
+        if (directionState == 1)
+          backward();
+        else
+          forward();
+      } else if (directionState == 0 || directionState == 3) {
         directionState = 0;
         p += rate;
         if (p >= e) {
@@ -336,89 +345,110 @@ void StretchEngine::NextHop() {
   currentRate = nominalRate + (transientRate - nominalRate) * transientAmount;
 
   SynthesiseFrame(0, frameIndex, next);
-  if (ChannelsToProcess() > 1 && frames[1].Count() == frameCount) SynthesiseFrame(1, frameIndex, next);
+  if (ChannelsToProcess() > 1 && frames[1].Count() == frameCount)
+    SynthesiseFrame(1, frameIndex, next);
+}
+
+int StretchEngine::Readable(int k) const {
+  if (currentRate >= 1.0 || firstWholeFrame < 0) return k;
+  return std::clamp(k, static_cast<int>(firstWholeFrame), static_cast<int>(lastWholeFrame));
 }
 
 void StretchEngine::SynthesiseFrame(int c, int frameA, int frameB) {
   blurCurrentMs = blurNominalMs + (blurTransientMs - blurNominalMs) * transientAmount;
   const int blurFrames = BlurFrames(blurCurrentMs, sampleRate);
-  outSpectrumIndex ^= 1;
-  double* spectrum = outSpectrum[outSpectrumIndex]->data;
-
   FftBufferList& list = frames[c];
+  frameA = Readable(frameA);
+  frameB = Readable(frameB);
   const double* a = list.At(frameA)->data;
   const double* b = list.At(frameB)->data;
   const double f = frameFrac;
   const int lo = frameIndex;
   const int hi = std::min(lo + blurFrames - 1, list.Count() - 1);
-  const double overlapOverTwoPi = kOverlap / kTwoPi;
+  std::int32_t* from = sourceFrame.data;
+  // Blending reads each bin's phase relations from the nearer frame.
+  const int nearer = f < 0.5 ? frameA : frameB;
   for (int bin = 0; bin <= kTopBin; ++bin) {
-    double m, d;
     if (blurPure) {
-      m = (1.0 - f) * a[2 * bin] + f * b[2 * bin];
-      d = (1.0 - f) * a[2 * bin + 1] + f * b[2 * bin + 1];
+      mag.data[bin] = (1.0 - f) * a[2 * bin] + f * b[2 * bin];
+      from[bin] = nearer;
     } else {
       const int k = lo + TruncToInt32((hi - lo + 1) * Random());
       const int k2 = std::min(k + 1, hi);
-      const double* source = list.At(Random() < f ? k2 : k)->data;
-      m = source[2 * bin];
-      d = source[2 * bin + 1];
+      from[bin] = Readable(Random() < f ? k2 : k);
+      mag.data[bin] = list.At(from[bin])->data[2 * bin];
     }
-    const double x = Wrap(d - bin * phaseStep);
-    freq.data[bin] = (x * overlapOverTwoPi + bin) * binHz;
-    mag.data[bin] = m;
   }
+  // Entries above the top bin still hold each frame's raw phases, which for a
+  // real signal are those of bins 1 .. top - 1 with their sign turned.
+  for (int bin = 1; bin < kTopBin; ++bin)
+    absolutePhase.data[bin] = -list.At(from[bin])->data[2 * (kSize - bin) + 1];
 
-  std::fill(outMag.data, outMag.data + kTopBin + 2, 0.0);
-  std::fill(outFreq.data, outFreq.data + kTopBin + 2, 0.0);
-  const double inversePitch = 1.0 / pitchRatio;
+  peaks.Find(mag.data, kTopBin + 1);
+  auto advanceOf = [&](int bin) {
+    return blurPure ? (1.0 - f) * Advance(c, frameA, bin) + f * Advance(c, frameB, bin)
+                    : Advance(c, from[bin], bin);
+  };
+  // Peaks need their frequency; a bin that moves on its own (one read from a
+  // frame its peak is not from, a bin of a spectrum without peaks) goes by its
+  // own increment.
+  const std::int32_t* owner = peaks.Owner();
+  for (int bin = 0; bin <= kTopBin; ++bin) {
+    const int peak = owner[bin];
+    if (peak == bin || bin == 0 || bin == kTopBin)
+      advance.data[bin] = advanceOf(bin);
+    else if (peak < 0 || from[bin] != from[peak])
+      advance.data[bin] =
+          bin * phaseStep + WrapPhase(list.At(from[bin])->data[2 * bin + 1] - bin * phaseStep);
+  }
+  std::memcpy(lastFrame[c].data, from, sizeof(std::int32_t) * (kTopBin + 1));
+
+  const GrainSource source = {mag.data, absolutePhase.data, advance.data, from, &peaks};
+  mainVoice.AddGrain(c, source, SafeRatio(pitchRatio), workspace);
   const HarmonicVoice& voice = voices[0];
-  for (int i = 0; i <= kTopBin; ++i) {
-    const int src = TruncToInt32(i * inversePitch);
-    if (src >= 0 && src <= kTopBin) {
-      outMag.data[i] += mag.data[src];
-      outFreq.data[i] = pitchRatio * freq.data[src];
+  if (voice.enabled) harmonicVoice.AddGrain(c, source, SafeRatio(voice.summedRatio), workspace);
+  double* out = outHop[c].data;
+  std::fill(out, out + kHop, 0.0);
+  mainVoice.TakeHop(c, 1.0, workspace, out);
+  harmonicVoice.TakeHop(c, voice.gain, workspace, out);
+}
+
+double StretchEngine::Advance(int c, int k, int b) const {
+  const FftBufferList& list = frames[c];
+  const double* frame = list.At(k)->data;
+  const double centre = b * phaseStep;
+  double offset = WrapPhase(frame[2 * b + 1] - centre);
+  // The step from the frame before plays the clip as analysed.
+  if (lastFrame[c].data[b] == k - 1) return centre + offset;
+  // Any other step needs the frequency itself. An increment measured against
+  // a frame the partial was not yet (or no longer) steady in lands anywhere
+  // within two bins, so of the increments into and out of the frame the one
+  // nearer the bin's centre is the better guess; where both are off by more
+  // than a bin, the magnitudes' shape tells. The increment into the first
+  // whole frame was measured against padding, the one out of the last whole
+  // frame against padding too.
+  if (b > 0 && b < kTopBin) {
+    if (k + 1 < list.Count() && k != lastWholeFrame) {
+      const double out = WrapPhase(list.At(k + 1)->data[2 * b + 1] - centre);
+      if (k == firstWholeFrame || std::abs(out) < std::abs(offset)) offset = out;
     }
-    if (voice.enabled) {
-      const int voiceSrc = TruncToInt32(i / voice.summedRatio);
-      if (voiceSrc >= 0 && voiceSrc <= kTopBin) {
-        outMag.data[i] += mag.data[voiceSrc] * voice.gain;
-        outFreq.data[i] = pitchRatio * freq.data[voiceSrc];
-      }
-    }
+    if (std::abs(offset) > phaseStep) offset = PeakOffset(frame, b) * phaseStep;
   }
+  return centre + offset;
+}
 
-  double* phase = synthPhase[c].data;
-  const double toPhase = kTwoPi / kOverlap;
-  for (int i = 0; i <= kTopBin; ++i) {
-    const double x = Wrap((outFreq.data[i] - i * binHz) / binHz * toPhase + i * phaseStep);
-    phase[i] += x;
-    spectrum[2 * i] = outMag.data[i] * std::cos(phase[i]);
-    spectrum[2 * i + 1] = outMag.data[i] * std::sin(phase[i]);
-  }
-
-  // One-sided: the bins above the top stay zero.
-  double* y = synthFft->data;
-  std::memcpy(y, spectrum, sizeof(double) * 2 * (kTopBin + 1));
-  std::fill(y + 2 * (kTopBin + 1), y + 2 * kSize, 0.0);
-  UseTransformSize();
-  FftTransform(y, +1.0);
-
-  double* acc = ola[c].data;
-  const double* window = synthesisWindow.values.data;
-  for (int j = 0; j < kSize; ++j) acc[j] += y[2 * j] * window[j];
-  std::memcpy(outHop[c].data, acc, sizeof(double) * kHop);
-  std::memmove(acc, acc + kHop, sizeof(double) * kSize);
+double StretchEngine::PeakOffset(const double* frame, int b) {
+  const double floor = 1e-300;
+  const double l = std::log(std::max(frame[2 * (b - 1)], floor));
+  const double m = std::log(std::max(frame[2 * b], floor));
+  const double r = std::log(std::max(frame[2 * (b + 1)], floor));
+  const double curvature = l - 2.0 * m + r;
+  if (!(curvature < 0.0)) return 0.0;
+  return std::clamp(0.5 * (l - r) / curvature, -0.5, 0.5);
 }
 
 int StretchEngine::BlurFrames(double ms, double sampleRateHz) {
   return std::max(1, TruncToInt32(ms / (kHop * 1000.0 / sampleRateHz)));
-}
-
-double StretchEngine::Wrap(double x) {
-  std::int32_t k = TruncToInt32(x / kPi);
-  if (k % 2 != 0) k += k > 0 ? 1 : -1;
-  return x - k * kPi;
 }
 
 double StretchEngine::Random() {

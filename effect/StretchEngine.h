@@ -2,8 +2,10 @@
 // clip is analysed, two hops per channel per processing call, into frames of
 // magnitude and wrapped phase increment per bin plus a transient curve; playback
 // then reads those frames at a fractional position, moving at a rate and with a
-// blur that follow the curve, remaps bins for pitch, mixes one harmonic voice,
-// accumulates phase, transforms back and overlap-adds.
+// blur that follow the curve, and resynthesises them through two voices (the
+// main one at the pitch ratio and one harmonic voice). Phases are locked to the
+// spectrum's peaks, so a partial keeps its shape and level however long a frame
+// is held and wherever playback jumps.
 //
 // The effect owns one engine and calls it from its processing call and its
 // parameter handlers, all under the plug-in lock. The inputs the handlers set are
@@ -22,6 +24,8 @@
 #include "dsp/ResizableBuffer.h"
 #include "dsp/VariableLengthArray.h"
 #include "dsp/Window.h"
+#include "effect/SpectralPeaks.h"
+#include "effect/SynthesisVoice.h"
 
 struct HarmonicVoice {
   bool enabled = false;
@@ -37,9 +41,13 @@ class StretchEngine {
   static constexpr int kOverlap = 4;
   static constexpr int kTopBin = kSize / 2;  // bins 0..2048 are processed
   static constexpr int kKeep = kSize - kHop;
-  static constexpr int kOlaSize = 2 * kSize;
 
-  enum Direction : std::int32_t { kForward = 0, kReverse = 1, kForwardReverse = 2, kRandomWalk = 3 };
+  enum Direction : std::int32_t {
+    kForward = 0,
+    kReverse = 1,
+    kForwardReverse = 2,
+    kRandomWalk = 3
+  };
 
   StretchEngine();
 
@@ -62,13 +70,12 @@ class StretchEngine {
   // n samples of stretched output per channel; the right channel is only
   // synthesised for clips of more than one channel.
   void PullOutput(double* left, double* right, int n);
-  // Zeroes both finished output hops (a new clip must not replay the old one).
+  // Zeroes the finished output hops and the grains still sounding (a new clip
+  // must not replay the old one).
   void ClearOutputHops();
   // Sets the four region bounds from the fractions and the analysed sizes.
   void SetRegion(double startFraction, double endFraction);
 
-  // Brings x into [-pi, pi] by a whole, even number of half turns.
-  static double Wrap(double x);
   // Frames a blur of ms spans at a sample rate in Hz: at least one.
   static int BlurFrames(double ms, double sampleRateHz);
   // Next draw in [0, 1).
@@ -112,22 +119,25 @@ class StretchEngine {
   VariableLengthArray<double, 32> hfc;
   VariableLengthArray<double, 32> transientCurve;
 
-  // Accumulated phases, zeroed by the effect when the algorithm changes.
-  ResizableBuffer<double> analysisPhase[2];
-  ResizableBuffer<double> synthPhase[2];
-
  private:
   void AnalyseFrame(int channel);
-  void SmoothEdgeIncrements();
   void AlignSynthesisPhase();
   void NextHop();
   void SynthesiseFrame(int channel, int frameA, int frameB);
+  // The frame read for frame k: while stretching, frames that reach into the
+  // padding before the clip or after it are read as the nearest whole frame.
+  int Readable(int k) const;
+  // Phase advance per hop of bin b read from frame k of channel c.
+  double Advance(int c, int k, int b) const;
+  // Bin b's frequency offset from its centre in bins, from the shape of frame
+  // k's magnitudes around it.
+  static double PeakOffset(const double* frame, int b);
   int ChannelsToProcess() const;
 
   double phaseStep;
-  double binHz = 44100.0 / kSize;
   const AudioClip* clip = nullptr;
 
+  ResizableBuffer<double> analysisPhase[2];
   ResizableBuffer<double> inputFrame[2];
   std::int32_t inputFill[2] = {kKeep, kKeep};
   std::int32_t inputRead[2] = {0, 0};
@@ -135,16 +145,22 @@ class StretchEngine {
   Window analysisWindow;
   Window synthesisWindow;
 
-  ResizableBuffer<double> ola[2];
   ResizableBuffer<double> outHop[2];
   std::unique_ptr<ComplexFrame> synthFft;
-  std::unique_ptr<ComplexFrame> outSpectrum[2];
-  int outSpectrumIndex = 0;
+  ResizableBuffer<double> grain;
+  GrainWorkspace workspace = {};
+  SynthesisVoice mainVoice, harmonicVoice;
   std::int32_t outRead = kKeep;
   bool configured = false;
+  // First and last frames that lie wholly inside the clip; -1 when none does.
+  std::int32_t firstWholeFrame = -1, lastWholeFrame = -1;
 
-  ResizableBuffer<double> mag, freq, outMag, outFreq;
-  // The phases every playback starts from, at the first frame's time.
-  ResizableBuffer<double> firstPhase[2];
+  // Per hop: each bin's magnitude, source frame and that frame's phase, the
+  // peaks, and the peaks' phase advances.
+  ResizableBuffer<double> mag, absolutePhase, advance;
+  ResizableBuffer<std::int32_t> sourceFrame;
+  SpectralPeaks peaks;
+  // The frame each bin of a channel was read from in the hop before.
+  ResizableBuffer<std::int32_t> lastFrame[2];
   std::uint64_t s0, s1, s2;
 };

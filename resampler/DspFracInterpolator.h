@@ -59,22 +59,14 @@ class DspFracInterpolator : public DspProcessor {
       int c = count - consumed;
       if (c > kRing - writeIndex) c = kRing - writeIndex;
       if (c > kRing - kHalf + 1 - pending) c = kRing - kHalf + 1 - pending;
-      for (int k = 0; k < c; ++k) ring[writeIndex + k] = ring[writeIndex + k + kRing] = input[consumed + k];
+      for (int k = 0; k < c; ++k)
+        ring[writeIndex + k] = ring[writeIndex + k + kRing] = input[consumed + k];
       consumed += c;
       pending += c;
       writeIndex = (writeIndex + c) % kRing;
 
       while (pending > kHalf) {
-        const double x = fraction * FractionSteps;
-        const int row = static_cast<int>(x);
-        const double d = x - row;
-        const double* samples = ring + readIndex;
-        double sum = 0.0;
-        for (int t = 0; t < TapCount; ++t) {
-          const Coefficients& k = table[row][t];
-          sum += (k.c0 + (k.c1 + k.c2 * d) * d) * samples[t];
-        }
-        output[produced++] = sum;
+        output[produced++] = Filter(table, ring + readIndex, fraction);
         // From a count times the ratio, never by adding the ratio up.
         ++outputCount;
         const double position = outputCount * ratio + positionOffset;
@@ -92,6 +84,12 @@ class DspFracInterpolator : public DspProcessor {
       wholePosition = 0;
     }
     return produced;
+  }
+
+  // The value at fraction (0 <= fraction < 1) past sample kHalf - 1 of first,
+  // from the TapCount samples first[0 .. TapCount - 1].
+  static double At(const double* first, double fraction) {
+    return Filter(Table(), first, fraction);
   }
 
   // Rows 0..FractionSteps hold the spline of each tap; row k is centred on a
@@ -138,6 +136,19 @@ class DspFracInterpolator : public DspProcessor {
     }
   };
 
+  static double Filter(const Coefficients (*table)[TapCount], const double* first,
+                       double fraction) {
+    const double x = fraction * FractionSteps;
+    const int row = static_cast<int>(x);
+    const double d = x - row;
+    double sum = 0.0;
+    for (int t = 0; t < TapCount; ++t) {
+      const Coefficients& k = table[row][t];
+      sum += (k.c0 + (k.c1 + k.c2 * d) * d) * first[t];
+    }
+    return sum;
+  }
+
   // The 18-tap instance uses a product of raised cosines, the 24-tap one a
   // Kaiser window; both are raised to a power.
   static double Window(double x, double pi) {
@@ -152,7 +163,8 @@ class DspFracInterpolator : public DspProcessor {
     }
     const double beta = 12.55262798, power = 1.51553897;
     const double r = x / kHalf;
-    return std::pow(BesselI0(beta * std::sqrt(std::fmax(0.0, 1.0 - r * r))) / BesselI0(beta), power);
+    return std::pow(BesselI0(beta * std::sqrt(std::fmax(0.0, 1.0 - r * r))) / BesselI0(beta),
+                    power);
   }
 
   double inputRate;

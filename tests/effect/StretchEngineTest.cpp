@@ -1,7 +1,3 @@
-#include "effect/StretchEngine.h"
-
-#include "tests/support/AllocationCounter.h"
-
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -10,6 +6,10 @@
 #include <new>
 #include <thread>
 #include <vector>
+
+#include "dsp/PhaseWrap.h"
+#include "effect/StretchEngine.h"
+#include "tests/support/AllocationCounter.h"
 
 namespace {
 
@@ -70,12 +70,12 @@ TEST(StretchEngine, RandomGeneratorAndWrap) {
     ASSERT_GE(r, 0.0);
     ASSERT_LT(r, 1.0);
   }
-  EXPECT_NEAR(StretchEngine::Wrap(1.5 * kPi), -0.5 * kPi, 1e-12);
-  EXPECT_NEAR(StretchEngine::Wrap(-1.5 * kPi), 0.5 * kPi, 1e-12);
-  EXPECT_NEAR(StretchEngine::Wrap(7.25 * kPi), -0.75 * kPi, 1e-12);
-  EXPECT_EQ(StretchEngine::Wrap(0.5), 0.5);
+  EXPECT_NEAR(WrapPhase(1.5 * kPi), -0.5 * kPi, 1e-12);
+  EXPECT_NEAR(WrapPhase(-1.5 * kPi), 0.5 * kPi, 1e-12);
+  EXPECT_NEAR(WrapPhase(7.25 * kPi), -0.75 * kPi, 1e-12);
+  EXPECT_EQ(WrapPhase(0.5), 0.5);
   for (double x = -40; x < 40; x += 0.37) {
-    const double w = StretchEngine::Wrap(x);
+    const double w = WrapPhase(x);
     ASSERT_LE(std::abs(w), kPi + 1e-12);
     ASSERT_NEAR(std::remainder(x - w, 2 * kPi), 0.0, 1e-9);
   }
@@ -177,10 +177,10 @@ TEST(StretchEngine, SteadySineKeepsItsLevelWhenFramesRepeatLoopOrJump) {
     int direction;
     int from;
   } cases[] = {
-      {0.5, 0, StretchEngine::kForward, 44100},       // every frame twice
-      {0.1, 20, StretchEngine::kForward, 8192},       // a jump, then tenfold
-      {1.0, 0, StretchEngine::kForward, 44100 * 2},   // past the loop back to the start
-      {0.3, 60, StretchEngine::kReverse, 8192},       // backwards
+      {0.5, 0, StretchEngine::kForward, 44100},      // every frame twice
+      {0.1, 20, StretchEngine::kForward, 8192},      // a jump, then tenfold
+      {1.0, 0, StretchEngine::kForward, 44100 * 2},  // past the loop back to the start
+      {0.3, 60, StretchEngine::kReverse, 8192},      // backwards
   };
   for (const auto& c : cases) {
     StretchEngine engine;
@@ -206,7 +206,8 @@ TEST(StretchEngine, PitchMovesUpAnOctaveAndLosesTheTopHalf) {
   EXPECT_NEAR(ZeroCrossingHz(up, 8192, 40000), 2000.0, 10.0);
   EXPECT_GT(Rms(up, 8192, 40000), 0.1);
 
-  FillClip(clip, 1, 44100 * 2, [](int, int i) { return 0.5 * std::sin(2 * kPi * 13000.0 * i / 44100.0); });
+  FillClip(clip, 1, 44100 * 2,
+           [](int, int i) { return 0.5 * std::sin(2 * kPi * 13000.0 * i / 44100.0); });
   StretchEngine high;
   high.blurPure = true;
   high.pitchRatio = 2.0;
@@ -326,7 +327,8 @@ TEST(StretchEngine, EmptyRegionsAndNoFramesPlaySilence) {
 
 TEST(StretchEngine, BlurWindow) {
   AudioClip clip;
-  FillClip(clip, 2, 44100, [](int c, int i) { return std::sin(0.01 * i * (c + 1)) * std::cos(0.0003 * i); });
+  FillClip(clip, 2, 44100,
+           [](int c, int i) { return std::sin(0.01 * i * (c + 1)) * std::cos(0.0003 * i); });
   // One frame of blur picks frame frameIndex for every bin: at whole positions
   // it plays exactly what the blend plays.
   StretchEngine blurred, pure;

@@ -1,0 +1,132 @@
+#include "effect/SynthesisVoice.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "dsp/Fft.h"
+#include "dsp/PhaseWrap.h"
+#include "resampler/DspFracInterpolator.h"
+
+namespace {
+
+using GrainInterpolator = resamp::DspFracInterpolator<24, 673>;
+static_assert(GrainInterpolator::kHalf == SynthesisVoice::kReach,
+              "the grain's padding fits the filter");
+
+// Below this share of the unresampled envelope a grain's edge is not divided
+// up to full level: a voice that just started fades in over a few
+// milliseconds instead of jumping in.
+constexpr double kEnvelopeFloor = 0.1;
+
+bool SizeAndZero(ResizableBuffer<double>& buffer, int n) {
+  if (!buffer.Allocate(n)) return false;
+  buffer.Fill(0.0);
+  return true;
+}
+
+}  // namespace
+
+bool SynthesisVoice::Allocate(int transformSize, int hopSize) {
+  size = transformSize;
+  hop = hopSize;
+  bool sized = true;
+  for (int c = 0; c < 2; ++c)
+    sized = SizeAndZero(phase[c], size) && SizeAndZero(ola[c], 2 * size) &&
+            SizeAndZero(envelope[c], 2 * size) && sized;
+  resampledHops[0] = resampledHops[1] = 0;
+  return sized;
+}
+
+void SynthesisVoice::Reset() {
+  for (auto& p : phase) p.Fill(0.0);
+  ClearTail();
+}
+
+void SynthesisVoice::ClearTail() {
+  for (int c = 0; c < 2; ++c) {
+    ola[c].Fill(0.0);
+    envelope[c].Fill(0.0);
+  }
+  resampledHops[0] = resampledHops[1] = 0;
+}
+
+void SynthesisVoice::SetPhases(int c, const double* seed) {
+  std::memcpy(phase[c].data, seed, sizeof(double) * (size / 2 + 1));
+}
+
+void SynthesisVoice::AddGrain(int c, const GrainSource& source, double ratio,
+                              GrainWorkspace& work) {
+  const int top = size / 2;
+  // Source bins above top / ratio would land beyond the top bin.
+  const int limit = ratio > 1.0 ? std::min(top, static_cast<int>(top / ratio)) : top;
+  double* p = phase[c].data;
+  const double* m = source.magnitude;
+  const double* relation = source.absolutePhase;
+
+  const std::int32_t* owner = source.peaks->Owner();
+  const std::int32_t* frame = source.frame;
+  // Peaks and the bins that move on their own first, then the locked bins.
+  for (int b = 0; b <= limit; ++b) {
+    const int peak = b > 0 && b < top ? owner[b] : -1;
+    if (peak < 0 || peak == b || frame[b] != frame[peak])
+      p[b] = WrapPhase(p[b] + ratio * source.advance[b]);
+  }
+  double* y = work.spectrum->data;
+  for (int b = 0; b <= limit; ++b) {
+    const int peak = b > 0 && b < top ? owner[b] : -1;
+    if (peak >= 0 && peak != b && frame[b] == frame[peak])
+      p[b] = p[peak] + relation[b] - relation[peak];
+    y[2 * b] = m[b] * std::cos(p[b]);
+    y[2 * b + 1] = m[b] * std::sin(p[b]);
+  }
+  // One-sided: everything above the limit stays silent.
+  std::fill(y + 2 * (limit + 1), y + 2 * size, 0.0);
+  if (FftCurrentPlan().size != size) FftSetSize(size);
+  FftTransform(y, +1.0);
+
+  double* acc = ola[c].data;
+  double* env = envelope[c].data;
+  const double* ws = work.synthesisWindow->values.data;
+  const double* wa = work.analysisWindow->values.data;
+  if (ratio == 1.0) {
+    for (int t = 0; t < size; ++t) {
+      acc[t] += y[2 * t] * ws[t];
+      env[t] += ws[t] * wa[t];
+    }
+    return;
+  }
+
+  // The frame is periodic: pad it with its own ends for the filter's reach.
+  double* g = work.grain->data + kReach;
+  for (int t = 0; t < size; ++t) g[t] = y[2 * t];
+  for (int t = 1; t <= kReach; ++t) {
+    g[-t] = g[size - t];
+    g[size - 1 + t] = g[t - 1];
+  }
+  const double centre = size / 2;
+  for (int t = 0; t < size; ++t) {
+    const double q = centre + ratio * (t - centre);
+    if (!(q >= 0.0 && q <= size - 1)) continue;
+    const int i = static_cast<int>(q);
+    const double value = GrainInterpolator::At(g + i - (kReach - 1), q - i);
+    acc[t] += value * ws[t];
+    env[t] += ws[t] * work.analysisWindow->At(q);
+  }
+  resampledHops[c] = size / hop;
+}
+
+void SynthesisVoice::TakeHop(int c, double gain, const GrainWorkspace& work, double* out) {
+  double* acc = ola[c].data;
+  double* env = envelope[c].data;
+  if (resampledHops[c] > 0) {
+    --resampledHops[c];
+    const double unity = work.unityEnvelope;
+    for (int t = 0; t < hop; ++t)
+      out[t] += gain * acc[t] * unity / std::max(env[t], kEnvelopeFloor * unity);
+  } else {
+    for (int t = 0; t < hop; ++t) out[t] += gain * acc[t];
+  }
+  std::memmove(acc, acc + hop, sizeof(double) * size);
+  std::memmove(env, env + hop, sizeof(double) * size);
+}

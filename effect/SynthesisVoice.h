@@ -1,0 +1,78 @@
+// One voice of the engine's resynthesis at a pitch ratio: it turns the
+// spectrum the engine chose for a hop into a grain and overlap-adds it.
+//
+// Phases: each peak advances by the ratio times its phase advance per hop; the
+// other bins read from the peak's frame take that frame's phase relation to the
+// peak, so a partial keeps its shape however long a frame is held or wherever
+// playback jumps. Bins read from other frames (a blur mixes frames bin by bin),
+// bin 0 and the top bin (real in every frame) advance by their own increment.
+//
+// Pitch: at a ratio of 1 the grain is the inverse transform under the synthesis
+// window. At any other ratio the transformed frame is resampled about its
+// centre (ratio times as fast) before the window, so every partial sounds at
+// exactly ratio times its frequency; source bins that would land above the top
+// bin are left out. Resampled grains no longer add up to a constant gain, so the
+// voice keeps the overlap-add of the grains' envelopes beside the output and
+// divides by it wherever a resampled grain still sounds.
+//
+// The engine owns its voices and calls them on the audio thread under the
+// plug-in lock; Allocate sizes everything, nothing allocates afterwards.
+#pragma once
+
+#include <cstdint>
+
+#include "dsp/ComplexFrame.h"
+#include "dsp/ResizableBuffer.h"
+#include "dsp/Window.h"
+#include "effect/SpectralPeaks.h"
+
+// What the engine chose for one hop of one channel, bins 0 .. top.
+struct GrainSource {
+  const double* magnitude;
+  const double* absolutePhase;  // phases of the bins' source frames, for the relations
+  const double* advance;        // each bin's phase advance per hop at ratio 1
+  const std::int32_t* frame;    // each bin's source frame
+  const SpectralPeaks* peaks;
+};
+
+// Scratch and shapes every voice of an engine shares; the engine sizes it.
+struct GrainWorkspace {
+  ComplexFrame* spectrum;          // transform size, for the inverse transform
+  ResizableBuffer<double>* grain;  // transform size plus the interpolator's reach
+  const Window* analysisWindow;
+  const Window* synthesisWindow;
+  double unityEnvelope;  // the envelopes' sum for unresampled grains
+};
+
+class SynthesisVoice {
+ public:
+  // Sizes the phases and accumulators for transforms of size values and
+  // hops of hop; false when memory cannot be had.
+  bool Allocate(int size, int hop);
+  // Phases and accumulators to zero.
+  void Reset();
+  // Accumulators to zero: nothing of the old sound rings on.
+  void ClearTail();
+  // Phases of channel c from bins 0 .. top of seed.
+  void SetPhases(int c, const double* seed);
+
+  // Builds channel c's grain at ratio and adds it and its envelope.
+  void AddGrain(int c, const GrainSource& source, double ratio, GrainWorkspace& work);
+  // Adds gain times the finished hop of channel c to out, then moves on by a hop.
+  void TakeHop(int c, double gain, const GrainWorkspace& work, double* out);
+
+  // Size of the accumulators, which also hold the silent tail grains move into.
+  int AccumulatorSize() const { return 2 * size; }
+
+  // Taps of the grain resampler on either side of a position.
+  static constexpr int kReach = 12;
+
+ private:
+  int size = 0;
+  int hop = 0;
+  ResizableBuffer<double> phase[2];
+  ResizableBuffer<double> ola[2];
+  ResizableBuffer<double> envelope[2];
+  // Hops still holding part of a resampled grain, per channel.
+  int resampledHops[2] = {0, 0};
+};
