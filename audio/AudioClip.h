@@ -1,8 +1,9 @@
 // An in-memory clip: up to two channels of doubles at one rate, with the
-// file's own length and rate beside it. File reading fills it through Append;
-// the engine and the displays read it (length, channels > 1 for a second
-// channel, At, sampleRate) while no load is filling the same clip. Owns both
-// channel buffers; their blocks go back to the heap only when it is destroyed.
+// file's own length, rate and depth beside it. File reading and ConvertFrom
+// fill it through Append; the engine and the displays read it (length,
+// channels > 1 for a second channel, At, sampleRate) while nothing is filling
+// the same clip. Owns both channel buffers; their blocks go back to the heap
+// only when it is destroyed.
 #pragma once
 
 #include <cstdint>
@@ -21,11 +22,21 @@ class AudioClip {
   // Empties the clip; its blocks stay in the buffers' pools for the next load.
   virtual void Clear();
 
-  std::int32_t channels = 0;    // as written in the file; only 0 and 1 are stored
-  double sampleRate = 0.0;      // Hz, of the stored samples (after conversion)
-  double length = 0.0;          // frames stored per channel
-  double fileLength = 0.0;      // frames in the file
-  double fileSampleRate = 0.0;  // Hz, as written in the file
+  // Empties this clip and fills it with source's samples converted to
+  // targetRateHz, with the resampler a load of its file would take (the 24-bit
+  // one when the file's depth is not known) and the length such a load would
+  // give. Channels and the file's length, rate and depth carry over. False
+  // when source holds no samples, the rate cannot be reached or memory runs
+  // out; this clip is empty then. Defined beside the conversion loop it shares
+  // with file reading (ClipRateConverter.cpp); one synchronous call.
+  bool ConvertFrom(const AudioClip& source, double targetRateHz);
+
+  std::int32_t channels = 0;           // as written in the file; only 0 and 1 are stored
+  double sampleRate = 0.0;             // Hz, of the stored samples (after conversion)
+  double length = 0.0;                 // frames stored per channel
+  double fileLength = 0.0;             // frames in the file
+  double fileSampleRate = 0.0;         // Hz, as written in the file
+  std::int32_t fileBitsPerSample = 0;  // as written in the file; 0 when not known
   ExtensibleSampleBuffer<double> left;
   ExtensibleSampleBuffer<double> right;  // empty for a mono clip
 };

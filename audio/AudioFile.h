@@ -17,9 +17,9 @@ class AudioFile : public AudioClip {
   void Clear() override;
 
   // Reads a WAVE or AIFF file (8, 16, 24 or 32-bit integer, 32 or 64-bit float
-  // WAVE) converted to targetRate in Hz. True when sample data was found; the
-  // clip then holds trunc(targetRate / file rate x frames) samples per stored
-  // channel. One synchronous call on the caller's thread.
+  // WAVE) converted to targetRate in Hz. True when sample data was found and
+  // memory held it; the clip then holds trunc(targetRate / file rate x frames)
+  // samples per stored channel. One synchronous call on the caller's thread.
   bool Load(const std::string& path, double targetRate);
 
   SafeString name;  // file reading leaves it empty

@@ -5,8 +5,6 @@
 #include <cstring>
 #include <vector>
 
-#include "resampler/DspResampler.h"
-
 namespace {
 
 constexpr std::uint32_t Id(const char (&text)[5]) {
@@ -29,7 +27,8 @@ constexpr std::uint16_t kFormatExtensible = 0xFFFE;
 
 }  // namespace
 
-AudioFileParser::AudioFileParser(AudioFile& target, double rate) : clip(target), targetRate(rate) {}
+AudioFileParser::AudioFileParser(AudioFile& target, double rate)
+    : clip(target), targetRate(rate), converter(target) {}
 
 bool AudioFile::Load(const std::string& path, double targetRate) {
   Clear();
@@ -45,7 +44,8 @@ bool AudioFileParser::Load(const std::string& path) {
   else if (IsAiff())
     result = ReadAiff();
   reader.Close();
-  return result;
+  // A clip that could not hold all its samples would claim more than it has.
+  return result && !converter.OutOfMemory();
 }
 
 // Both forms open with an identifier, the size of the rest of the file and the
@@ -89,6 +89,7 @@ void AudioFileParser::ReadFormat(std::uint32_t chunkSize) {
   encoding = tag == kFormatFloat ? Encoding::kFloat : Encoding::kInteger;
   clip.channels = channelCount;
   clip.sampleRate = clip.fileSampleRate = rate;
+  clip.fileBitsPerSample = bitsPerSample;
 }
 
 bool AudioFileParser::ReadWave() {
@@ -123,7 +124,7 @@ bool AudioFileParser::ReadWave() {
       reader.Skip(static_cast<std::int64_t>(size) + (size % 2));  // odd chunks carry a pad byte
     }
   }
-  Flush();
+  converter.Flush();
   return dataSeen;
 }
 
@@ -144,6 +145,7 @@ bool AudioFileParser::ReadAiff() {
       encoding = Encoding::kInteger;
       clip.channels = channelCount;
       clip.sampleRate = clip.fileSampleRate = rate;
+      clip.fileBitsPerSample = bitsPerSample;
       if (!(rate > 0.0)) return false;
     } else if (id == Id("SSND")) {
       const std::uint32_t size = reader.ReadBigEndian32();
@@ -163,45 +165,18 @@ bool AudioFileParser::ReadAiff() {
     }
     id = reader.ReadBigEndian32();
   }
-  Flush();
+  converter.Flush();
   return dataSeen;
 }
 
 bool AudioFileParser::PrepareChannels(std::uint64_t frames) {
   const double expected = std::trunc(targetRate / clip.sampleRate * static_cast<double>(frames));
-  storedChannels = std::min(channelCount, 2);
-  for (int c = 0; c < storedChannels; ++c) {
-    staging[c].count = 0;
-    staging[c].remaining = static_cast<std::int64_t>(expected);
-    bool valid;
-    if (bitsPerSample <= 16) {
-      auto resampler = std::make_unique<resamp::DspResampler16>(clip.fileSampleRate, targetRate);
-      valid = resampler->Valid();
-      resamplers[c] = std::move(resampler);
-    } else {
-      auto resampler = std::make_unique<resamp::DspResampler24>(clip.fileSampleRate, targetRate);
-      valid = resampler->Valid();
-      resamplers[c] = std::move(resampler);
-    }
-    if (!valid) {
-      storedChannels = 0;
-      return false;
-    }
-  }
+  if (!converter.Prepare(std::min(channelCount, 2), clip.fileSampleRate, targetRate, bitsPerSample,
+                         expected))
+    return false;
   clip.length = expected;
   clip.sampleRate = targetRate;
   return true;
-}
-
-void AudioFileParser::HandOn(int c) {
-  StagingBlock& block = staging[c];
-  double* out = nullptr;
-  std::int64_t n = resamplers[c]->Process(block.samples, block.count, out);
-  n = std::min(n, block.remaining);
-  ExtensibleSampleBuffer<double>& target = c == 0 ? clip.left : clip.right;
-  if (n > 0) target.Append(static_cast<int>(n), out);
-  block.count = 0;
-  block.remaining -= n;
 }
 
 bool AudioFileParser::ReadSamples(std::uint64_t frames, bool bigEndian, bool signed8) {
@@ -222,7 +197,7 @@ bool AudioFileParser::ReadSamples(std::uint64_t frames, bool bigEndian, bool sig
     reader.Read(buffer.data(), static_cast<std::size_t>(n * frameBytes));
     for (std::uint64_t f = 0; f < n; ++f) {
       const unsigned char* frame = buffer.data() + f * frameBytes;
-      for (int c = 0; c < storedChannels; ++c) {
+      for (int c = 0; c < converter.Channels(); ++c) {
         const unsigned char* s = frame + c * bytesPerSample;
         double v = 0.0;
         switch (bitsPerSample) {
@@ -260,28 +235,10 @@ bool AudioFileParser::ReadSamples(std::uint64_t frames, bool bigEndian, bool sig
             break;
           }
         }
-        StagingBlock& block = staging[c];
-        block.samples[block.count++] = v;
-        if (block.count == StagingBlock::kSamples) HandOn(c);
+        converter.Push(c, v);
       }
     }
     done += n;
   }
   return true;
-}
-
-void AudioFileParser::Flush() {
-  if (storedChannels == 0 || resamplers[0] == nullptr) return;
-  // Silence pushes the resamplers' tails out until the expected length is
-  // there; a resampler that gives nothing for many blocks is given up on.
-  for (int idle = 0; staging[0].remaining > 0 && idle < 64;) {
-    const std::int64_t before = staging[0].remaining;
-    for (int c = 0; c < storedChannels; ++c) {
-      if (staging[c].count > 0) HandOn(c);
-      std::fill(staging[c].samples, staging[c].samples + StagingBlock::kSamples, 0.0);
-      staging[c].count = StagingBlock::kSamples;
-    }
-    idle = staging[0].remaining == before ? idle + 1 : 0;
-  }
-  for (int c = 0; c < storedChannels; ++c) staging[c].count = 0;
 }

@@ -1,22 +1,15 @@
-// The state of one load of a WAVE or AIFF file into an AudioFile: the reader,
-// one staging block and one resampler per stored channel. Created and destroyed
-// inside AudioFile::Load, on the loading thread, under the caller's lock.
+// The state of one load of a WAVE or AIFF file into an AudioFile: the reader and
+// the converter that takes the decoded samples to the target rate. Created and
+// destroyed inside AudioFile::Load, on the loading thread, under the caller's
+// lock.
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
 
 #include "audio/AudioFile.h"
+#include "audio/ClipRateConverter.h"
 #include "audio/FileReader.h"
-#include "resampler/DspProcessor.h"
-
-struct StagingBlock {
-  static constexpr int kSamples = 1024;
-  double samples[kSamples] = {};
-  std::int32_t count = 0;
-  std::int64_t remaining = 0;  // output this channel may still append
-};
 
 class AudioFileParser {
  public:
@@ -33,12 +26,10 @@ class AudioFileParser {
   bool ReadWave();
   bool ReadAiff();
   void ReadFormat(std::uint32_t chunkSize);
-  // Reads frames of interleaved samples through staging and the resamplers;
-  // false when the file's rate cannot be converted to the target.
+  // Reads frames of interleaved samples through the converter; false when the
+  // file's rate cannot be converted to the target.
   bool ReadSamples(std::uint64_t frames, bool bigEndian, bool signed8);
   bool PrepareChannels(std::uint64_t frames);
-  void HandOn(int channel);
-  void Flush();
 
   AudioFile& clip;
   FileReader reader;
@@ -46,7 +37,5 @@ class AudioFileParser {
   int channelCount = 0;
   int bitsPerSample = 0;
   Encoding encoding = Encoding::kInteger;
-  int storedChannels = 0;
-  StagingBlock staging[2];
-  std::unique_ptr<resamp::DspProcessor> resamplers[2];
+  ClipRateConverter converter;
 };

@@ -64,6 +64,16 @@ void Stretch::SetRate(double rate) {
   tenthSecondFrames = TruncToInt32(rate * 0.1);
   displays.spectrumSampleRate = rate;
   D::MarkDirty(displays.spectrumRevision);
+  FollowRate();
+}
+
+void Stretch::FollowRate() {
+  EffectLock guard(Lock());
+  const AudioFile& clip = clips[currentClip];
+  if (clip.length < 1.0 || clip.sampleRate == sampleRate) return;
+  AudioFile& spare = clips[(currentClip + 1) % 2];
+  if (!LoadSpare(filePath) && !spare.ConvertFrom(clip, sampleRate)) return;
+  SwitchToSpare();
 }
 
 void Stretch::ParamChanged(int index) {
@@ -108,18 +118,24 @@ int Stretch::LoadState(const StateChunk& chunk, int start) {
 
 void Stretch::LoadFile(const char* path) {
   EffectLock guard(Lock());
-  if (path == nullptr || path[0] == '\0') return;
-  const int next = (currentClip + 1) % 2;
-  AudioFile& spare = clips[next];
-  if (!spare.Load(path, sampleRate)) {
-    spare.Clear();
-    return;
-  }
-  clips[currentClip].Clear();
-  currentClip = next;
+  if (path == nullptr || path[0] == '\0' || !LoadSpare(path)) return;
+  SwitchToSpare();
   filePath = path;
   displays.ShowFileName(filePath);
-  engine.ResetAnalysis(&spare, TruncToInt32(spare.length));
+}
+
+bool Stretch::LoadSpare(const std::string& path) {
+  AudioFile& spare = clips[(currentClip + 1) % 2];
+  if (!path.empty() && spare.Load(path, sampleRate)) return true;
+  spare.Clear();
+  return false;
+}
+
+void Stretch::SwitchToSpare() {
+  clips[currentClip].Clear();
+  currentClip = (currentClip + 1) % 2;
+  const AudioFile& clip = clips[currentClip];
+  engine.ResetAnalysis(&clip, TruncToInt32(clip.length));
   engine.ClearOutputHops();
 }
 

@@ -3,7 +3,9 @@
 // host through the VST 2 binding; every operation runs under the plug-in lock,
 // ProcessBlock on the audio thread. It owns the two clips (the one playing and
 // the spare a load fills), the engine, the volume contour and what its editor
-// displays; the parameter handlers turn values into the engine's inputs.
+// displays; the parameter handlers turn values into the engine's inputs. A
+// clip always plays at the host's rate: loads convert to it, and a change of
+// rate converts the loaded clip again (inside the rate call, under the lock).
 #pragma once
 
 #include <string>
@@ -30,6 +32,8 @@ class Stretch : public IEffectVst {
   // Loads a file into the spare clip at the current sample rate and switches
   // to it only when that worked; a failed load changes nothing else.
   void LoadFile(const char* path);
+  // Takes a positive, finite host rate in Hz; a loaded clip at another rate
+  // is converted to it and analysed again (see FollowRate).
   void SetRate(double rate);
 
   const std::string& FilePath() const { return filePath; }
@@ -73,6 +77,15 @@ class Stretch : public IEffectVst {
 
  private:
   void InitParamsFromSpecs();
+  // Fills the spare clip from the file at the current rate; false leaves it empty.
+  bool LoadSpare(const std::string& path);
+  // The spare clip becomes the one playing; the old one is emptied and the
+  // analysis starts again.
+  void SwitchToSpare();
+  // Brings the playing clip to the current rate when it is at another: read
+  // again from its file, else converted from its own samples. When neither
+  // works the old clip keeps playing. The path and the shown name stay.
+  void FollowRate();
   void UpdateRates();
   void UpdateBlur();
   void ResetToRest(int index);

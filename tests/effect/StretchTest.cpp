@@ -5,10 +5,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <limits>
 #include <memory>
 
 #include "effect/Stretch.h"
 #include "tests/audio/TestAudioFiles.h"
+#include "tests/support/ToneFrequency.h"
 
 namespace {
 
@@ -21,6 +24,17 @@ std::string WriteMono(const std::string& name, const std::vector<double>& sample
   layout.rate = rate;
   std::vector<std::int64_t> values;
   for (double v : samples) values.push_back(std::lround(v * 32767));
+  return WriteTemp(name, MakeWave(layout, values));
+}
+
+std::string WriteStereo(const std::string& name, const std::vector<double>& left,
+                        const std::vector<double>& right) {
+  WaveLayout layout;
+  std::vector<std::int64_t> values;
+  for (std::size_t i = 0; i < left.size(); ++i) {
+    values.push_back(std::lround(left[i] * 32767));
+    values.push_back(std::lround(right[i] * 32767));
+  }
   return WriteTemp(name, MakeWave(layout, values));
 }
 
@@ -64,6 +78,27 @@ class StretchTest : public ::testing::Test {
     ASSERT_EQ(stretch->FilePath(), path);
     while (stretch->Engine().analysisPending) Process(512);
   }
+  // Runs the analysis of the current clip, then plays n frames at the
+  // default rate of 1x, in blocks of 512.
+  std::vector<double> AnalyseAndPlay(int n, std::vector<double>* right = nullptr) {
+    while (stretch->Engine().analysisPending) Process(512);
+    std::vector<double> left;
+    std::vector<double> blockRight;
+    while (static_cast<int>(left.size()) < n) {
+      const std::vector<double> block = Process(512, &blockRight);
+      left.insert(left.end(), block.begin(), block.end());
+      if (right != nullptr) right->insert(right->end(), blockRight.begin(), blockRight.end());
+    }
+    return left;
+  }
+  const AudioFile& Current() { return stretch->Clip(stretch->CurrentClip()); }
+
+  // 1.5 s at 44.1 kHz; trunc(48000 / 44100 x 66150) at 48 kHz.
+  static constexpr int kToneFrames = 66150;
+  static constexpr int kToneFramesAt48k = 72000;
+  // Played: 1.2 s at 48 kHz, measured after the first 0.1 s.
+  static constexpr int kPlayedFrames = 57600;
+  static constexpr int kSettleFrames = 4800;
 
   std::unique_ptr<Stretch> stretch;
 };
@@ -194,15 +229,114 @@ TEST_F(StretchTest, LoadsAlternateBetweenTheClipsAndFailuresChangeNothing) {
   stretch->LoadFile(nullptr);
   EXPECT_EQ(stretch->FilePath(), second);
 
-  // Conversion to the host's rate happens at load time.
+  // Conversion to the host's rate happens at load time (the rate change also
+  // converts the clip loaded before it, into the other slot).
   stretch->SetRate(48000);
+  EXPECT_EQ(stretch->CurrentClip(), 1);
   stretch->LoadFile(first.c_str());
-  EXPECT_EQ(stretch->Clip(1).length, 3265);  // trunc(48000 / 44100 x 3000)
+  EXPECT_EQ(stretch->CurrentClip(), 0);
+  EXPECT_EQ(stretch->Clip(0).length, 3265);  // trunc(48000 / 44100 x 3000)
   EXPECT_EQ(stretch->Engine().clipLength, 3265);
 
   stretch->FileDropped(second.c_str());
   EXPECT_EQ(stretch->FilePath(), second);
-  EXPECT_EQ(stretch->CurrentClip(), 0);
+  EXPECT_EQ(stretch->CurrentClip(), 1);
+}
+
+// A clip loaded at 44.1 kHz follows the host to 48 kHz: read again from its
+// file at the new rate, a 1 kHz tone plays at 1 kHz rather than 8.8 % sharp.
+TEST_F(StretchTest, RateChangeReadsTheClipAgainFromItsFile) {
+  const std::string path = WriteMono("rate-file.wav", Tone(kToneFrames, 1000));
+  LoadAndAnalyse(path);
+  const int slot = stretch->CurrentClip();
+  const std::string shown = Text(D::kFileNameText);
+
+  Dispatch(effSetSampleRate, 0, 0, nullptr, 48000.f);
+  EXPECT_NE(stretch->CurrentClip(), slot);
+  EXPECT_EQ(stretch->Clip(slot).length, 0);  // the old clip is emptied
+  EXPECT_EQ(Current().sampleRate, 48000.0);
+  EXPECT_EQ(Current().length, kToneFramesAt48k);
+  EXPECT_EQ(Current().left.length, kToneFramesAt48k);
+  EXPECT_EQ(stretch->Engine().clipLength, kToneFramesAt48k);
+  EXPECT_TRUE(stretch->Engine().analysisPending);
+  EXPECT_EQ(stretch->FilePath(), path);
+  EXPECT_EQ(Text(D::kFileNameText), shown);
+
+  const std::vector<double> played = AnalyseAndPlay(kPlayedFrames);
+  EXPECT_NEAR(ToneFrequencyHz(played, 48000, kSettleFrames), 1000.0, 0.5);
+}
+
+// With its file gone the clip is converted from its own samples; both
+// channels carry over, and the saved state still names the file.
+TEST_F(StretchTest, RateChangeConvertsTheClipInMemoryWhenItsFileIsGone) {
+  std::vector<double> right = Tone(kToneFrames, 1500);
+  for (double& v : right) v *= 0.6;
+  const std::string path = WriteStereo("rate-memory.wav", Tone(kToneFrames, 1000), right);
+  LoadAndAnalyse(path);
+  ASSERT_EQ(std::remove(path.c_str()), 0);
+  const int slot = stretch->CurrentClip();
+
+  Dispatch(effSetSampleRate, 0, 0, nullptr, 48000.f);
+  EXPECT_NE(stretch->CurrentClip(), slot);
+  EXPECT_EQ(stretch->Clip(slot).length, 0);
+  EXPECT_EQ(Current().sampleRate, 48000.0);
+  EXPECT_EQ(Current().length, kToneFramesAt48k);
+  EXPECT_EQ(Current().left.length, kToneFramesAt48k);
+  EXPECT_EQ(Current().right.length, kToneFramesAt48k);
+  EXPECT_EQ(Current().channels, 2);
+  EXPECT_EQ(Current().fileLength, kToneFrames);
+  EXPECT_EQ(Current().fileSampleRate, 44100.0);
+  EXPECT_EQ(stretch->Engine().clipLength, kToneFramesAt48k);
+  EXPECT_EQ(stretch->FilePath(), path);
+  StateChunk chunk;
+  ASSERT_TRUE(stretch->SaveState(chunk));
+  const std::string saved(reinterpret_cast<const char*>(chunk.Data()), chunk.Size());
+  EXPECT_EQ(saved.substr(saved.size() - path.size()), path);
+
+  std::vector<double> playedRight;
+  const std::vector<double> played = AnalyseAndPlay(kPlayedFrames, &playedRight);
+  EXPECT_NEAR(ToneFrequencyHz(played, 48000, kSettleFrames), 1000.0, 0.5);
+  EXPECT_NEAR(ToneFrequencyHz(playedRight, 48000, kSettleFrames), 1500.0, 0.5);
+}
+
+TEST_F(StretchTest, RatesThatNeedNoOrAllowNoConversionKeepTheClip) {
+  const std::string path = WriteMono("rate-kept.wav", Tone(8000, 1000));
+  LoadAndAnalyse(path);
+  const int slot = stretch->CurrentClip();
+  auto unchanged = [&](const char* step) {
+    EXPECT_EQ(stretch->CurrentClip(), slot) << step;
+    EXPECT_EQ(Current().length, 8000) << step;
+    EXPECT_EQ(Current().sampleRate, 44100.0) << step;
+    EXPECT_FALSE(stretch->Engine().analysisPending) << step;
+  };
+  Dispatch(effSetSampleRate, 0, 0, nullptr, 44100.f);
+  Dispatch(effMainsChanged, 0, 0);
+  Dispatch(effMainsChanged, 0, 1);
+  stretch->SetRate(44100);
+  unchanged("same rate");
+  for (double bad : {0.0, -48000.0, std::numeric_limits<double>::quiet_NaN(),
+                     std::numeric_limits<double>::infinity()})
+    stretch->SetRate(bad);
+  unchanged("invalid rates");
+  // Beyond what any conversion serves, neither the file nor the clip can be
+  // converted: the old clip keeps playing.
+  stretch->SetRate(44100.0 * 300);
+  unchanged("unreachable rate");
+  ASSERT_EQ(std::remove(path.c_str()), 0);
+  stretch->SetRate(44100.0 * 400);
+  unchanged("unreachable rate, file gone");
+
+  // The rate set before any clip is loaded: the load alone converts.
+  Stretch fresh(nullptr);
+  fresh.Effect()->dispatcher(fresh.Effect(), effOpen, 0, 0, nullptr, 0.f);
+  fresh.Effect()->dispatcher(fresh.Effect(), effSetSampleRate, 0, 0, nullptr, 48000.f);
+  const std::string other = WriteMono("rate-first.wav", Tone(3000, 1000));
+  fresh.LoadFile(other.c_str());
+  EXPECT_EQ(fresh.CurrentClip(), 1);
+  fresh.Effect()->dispatcher(fresh.Effect(), effMainsChanged, 0, 0, nullptr, 0.f);
+  fresh.Effect()->dispatcher(fresh.Effect(), effMainsChanged, 0, 1, nullptr, 0.f);
+  EXPECT_EQ(fresh.CurrentClip(), 1);
+  EXPECT_EQ(fresh.Clip(1).length, 3265);
 }
 
 TEST_F(StretchTest, LongPathsShowTheirLastSixtyFourCharacters) {

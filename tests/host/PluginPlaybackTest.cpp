@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "tests/host/PluginFixture.h"
+#include "tests/support/ToneFrequency.h"
 
 namespace {
 
@@ -137,6 +138,23 @@ TEST_F(PlaybackTest, FilesLoadAtTheHostRateAndFailuresKeepTheClip) {
   EXPECT_EQ(StatePath(fast), path);
   fast.SetParameter(14, 1.0f);
   EXPECT_NEAR(Peak(Block(fast, 512)), 0.5, 0.03);  // the converter rings at the step
+}
+
+// A host that restores the state before it sets its rate: the clip loaded at
+// 44.1 kHz is converted to 48 kHz and a 1 kHz tone plays at 1 kHz.
+TEST_F(PlaybackTest, StateLoadedBeforeTheRateChangePlaysAtPitch) {
+  LoadByState(host, WriteClip("rate-change.wav", Tone(66150, 1000)));
+  host.Dispatch(effMainsChanged, 0, 0);
+  host.Dispatch(effSetSampleRate, 0, 0, nullptr, 48000.f);
+  host.Dispatch(effMainsChanged, 0, 1);
+  Analyse(host, 72000);  // 1.5 s at 48 kHz
+  host.transport.playing = true;
+  std::vector<double> played;
+  for (int k = 0; k < 113; ++k) {  // 1.2 s
+    const std::vector<double> block = Block(host, 512);
+    played.insert(played.end(), block.begin(), block.end());
+  }
+  EXPECT_NEAR(ToneFrequencyHz(played, 48000, 4800), 1000.0, 0.5);
 }
 
 TEST_F(PlaybackTest, StateRoundTripReloadsTheFileWithTheSameValues) {
