@@ -174,7 +174,8 @@ class Session {
 
   // The left output channel (the engine fills both alike for a mono clip).
   bool Render(const Job& job, std::vector<double>* out, std::string* error) {
-    auto progress = [](double) { return interrupted == 0; };
+    // A closed stdout (the table piped into head) ends the run as Ctrl-C does.
+    auto progress = [](double) { return interrupted == 0 && !std::ferror(stdout); };
     Renderer renderer;
     if (!renderer.Open(plugin, kRateHz, kBlockFrames, error)) return false;
     std::vector<double> values = renderer.Values();
@@ -583,6 +584,7 @@ int main(int argc, char** argv) {
   action.sa_handler = OnSignal;
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
+  std::signal(SIGPIPE, SIG_IGN);  // a closed pipe must not skip removing the clips
 
   const std::string plugin =
       options.plugin.empty() ? ExecutableDirectory() + "/Dilatorix_64.so" : options.plugin;
@@ -594,23 +596,28 @@ int main(int argc, char** argv) {
   if (scratch.Path().empty()) return Error("cannot make a scratch directory");
   Session session(plugin, &scratch);
 
+  // A render stopped by a closed stdout reports that, not an interruption.
+  auto fail = [&error]() {
+    return Error(std::ferror(stdout) ? std::string("cannot write to standard output") : error);
+  };
   std::printf("Sound check of %s: %d Hz host rate, %d-frame blocks, mono clips\n\n", plugin.c_str(),
               kRateHz, kBlockFrames);
   if (options.Runs("tone")) {
     ToneClips clips;
-    if (!MakeToneClips(&session, &clips, &error)) return Error(error);
+    if (!MakeToneClips(&session, &clips, &error)) return fail();
     ToneSection tone(&session, clips);
     const std::vector<double> factors = options.quick ? std::vector<double>{4, 100, 1e6}
                                                       : std::vector<double>{4, 16, 100, 1000, 1e6};
     const std::vector<ToneCase> cases =
         options.quick ? std::vector<ToneCase>{kStart, kJump}
                       : std::vector<ToneCase>{kStart, kRegion, kJump, kLoop, kTurn, kWalk, kOnset};
-    if (!tone.Run(factors, cases, &error)) return Error(error);
+    if (!tone.Run(factors, cases, &error)) return fail();
   }
-  if (options.Runs("noise") && !RunNoise(&session, &error)) return Error(error);
-  if (options.Runs("pitch") && !RunPitch(&session, &error)) return Error(error);
-  if (options.Runs("rate") && !RunRateChange(&session, &error)) return Error(error);
+  if (options.Runs("noise") && !RunNoise(&session, &error)) return fail();
+  if (options.Runs("pitch") && !RunPitch(&session, &error)) return fail();
+  if (options.Runs("rate") && !RunRateChange(&session, &error)) return fail();
   std::printf("took %.1f s\n",
               std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
+  if (std::fflush(stdout) != 0) return Error("cannot write to standard output");
   return 0;
 }

@@ -1,5 +1,5 @@
 // Runs the built dilatorix-sound-check as a user would: its refusals, one short
-// section, and the scratch clips gone afterwards.
+// section, and the scratch clips gone afterwards, also when its output is cut.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -82,6 +82,16 @@ TEST(SoundCheckCommand, RunsOneSectionAndLeavesNoClipsBehind) {
   const Result help = RunTool({"--help"}, tmp, logs);
   EXPECT_EQ(help.exitCode, 0);
   EXPECT_EQ(help.out.rfind("usage: dilatorix-sound-check", 0), 0u) << help.out;
+}
+
+TEST(SoundCheckCommand, RemovesItsClipsWhenTheTableIsCutShort) {
+  ScratchDirectory tmp;
+  // head leaves after the first byte; the rows that follow meet a closed pipe.
+  const std::string command = "TMPDIR=" + Quote(tmp.Path()) + " " +
+                              Quote(DILATORIX_SOUND_CHECK_PATH) +
+                              " --section pitch 2>/dev/null | head -c 1 >/dev/null";
+  EXPECT_EQ(std::system(command.c_str()), 0);
+  EXPECT_TRUE(tmp.Names().empty());
 }
 
 }  // namespace
