@@ -132,6 +132,13 @@ double ParamDefault(const StretchParamSpec& record) {
   return record.defaultValue;
 }
 
+double ParamNormalized(const StretchParamSpec& record, double value) {
+  double low = record.min, high = record.max;
+  if (record.kind == StretchParamSpec::kBool) low = 0, high = 1;
+  if (record.kind == StretchParamSpec::kEnum) low = 0, high = std::max(record.choiceCount - 1, 1);
+  return high > low ? std::clamp((value - low) / (high - low), 0.0, 1.0) : 0.0;
+}
+
 std::string ParamRangeText(const StretchParamSpec& record) {
   switch (record.kind) {
     case StretchParamSpec::kBool:

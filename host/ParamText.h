@@ -26,6 +26,9 @@ bool CheckParamValue(const StretchParamSpec& record, double value, const std::st
                      std::string* error);
 
 double ParamDefault(const StretchParamSpec& record);
+// value (real units, within range) as the 0..1 value a host sends: linear over
+// the range; an enum's choices spread evenly, a bool 0 or 1.
+double ParamNormalized(const StretchParamSpec& record, double value);
 // "0 .. 1000", "off|on", "Fwd|Rev|Fwd-Rev|Rand Walk".
 std::string ParamRangeText(const StretchParamSpec& record);
 // A value as a list shows it: choice text, on/off, or four significant digits.

@@ -142,21 +142,50 @@ bool Renderer::Analyse(std::int64_t clipFrames, const Progress& progress, std::s
 
 bool Renderer::Render(std::uint64_t frames, WavWriter* writer, const Progress& progress,
                       std::string* error) {
+  const Sink sink = [writer](const double* const* channels, int n) {
+    return writer->WriteFrames(channels, n);
+  };
+  return Render(frames, sink, progress, error);
+}
+
+bool Renderer::Render(std::uint64_t frames, const Sink& sink, const Progress& progress,
+                      std::string* error) {
   if (!open) return Fail(error, "no plug-in is open");
   host.transport.playing = true;
-  host.transport.samplePos = 0;
   const double* channels[2] = {outputs[0].data(), outputs[1].data()};
   for (std::uint64_t done = 0; done < frames;) {
     const std::uint64_t left = frames - done;
     const int n = left < static_cast<std::uint64_t>(blockSize) ? static_cast<int>(left) : blockSize;
     Process(n);
-    if (!writer->WriteFrames(channels, n)) return Fail(error, "write failed");
+    if (!sink(channels, n)) return Fail(error, "write failed");
     done += static_cast<std::uint64_t>(n);
     host.transport.samplePos += n;
     if (progress && !progress(static_cast<double>(done) / frames))
       return Fail(error, "interrupted");
   }
   host.transport.playing = false;
+  return true;
+}
+
+bool Renderer::SetParameter(int index, double value, std::string* error) {
+  if (!open) return Fail(error, "no plug-in is open");
+  // Hosts reach only the parameters the plug-in announces.
+  const StretchParamSpec* record = index < kStretchDeclaredParams ? StretchParamAt(index) : nullptr;
+  if (record == nullptr) return Fail(error, "no parameter " + std::to_string(index) + " to set");
+  if (!CheckParamValue(*record, value, record->name, error)) return false;
+  host.SetParameter(index, static_cast<float>(ParamNormalized(*record, value)));
+  std::string path;
+  if (!DecodeChunk(host.GetChunk(false), &values, &path))
+    return Fail(error, "the plug-in gives no state chunk of Dilatorix's form");
+  return true;
+}
+
+bool Renderer::SetSampleRate(int sampleRate, std::string* error) {
+  if (!open) return Fail(error, "no plug-in is open");
+  host.Dispatch(effMainsChanged, 0, 0);
+  host.transport.sampleRate = sampleRate;
+  host.Dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(sampleRate));
+  host.Dispatch(effMainsChanged, 0, 1);
   return true;
 }
 

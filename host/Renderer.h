@@ -3,7 +3,10 @@
 // resume, then a state chunk carrying the parameter values and the clip's path.
 // The plug-in analyses the clip during its first processing calls, which run
 // with the transport stopped; rendering then runs with the transport playing.
-// One thread; every step reports failure as false with a one-line reason.
+// A render may come in parts, with parameter changes between them sent through
+// the host's parameter entry as automation would; the transport position runs
+// on across the parts. One thread; every step reports failure as false with a
+// one-line reason.
 #pragma once
 
 #include <cstdint>
@@ -23,6 +26,8 @@ class Renderer {
 
   // Called with the fraction done; false stops the work.
   using Progress = std::function<bool(double fraction)>;
+  // Takes frames output samples of both channels; false stops the render.
+  using Sink = std::function<bool(const double* const* channels, int frames)>;
 
   Renderer() = default;
   Renderer(const Renderer&) = delete;
@@ -40,8 +45,16 @@ class Renderer {
   // The silent calls in which the plug-in analyses a clip of clipFrames frames
   // (at the host rate).
   bool Analyse(std::int64_t clipFrames, const Progress& progress, std::string* error);
+  // Plays frames more frames of output into writer or sink.
   bool Render(std::uint64_t frames, WavWriter* writer, const Progress& progress,
               std::string* error);
+  bool Render(std::uint64_t frames, const Sink& sink, const Progress& progress, std::string* error);
+  // Sets a parameter in real units through the host's parameter entry (as a
+  // normalised value, like automation); Values() then reads it back.
+  bool SetParameter(int index, double value, std::string* error);
+  // What a host does when its device changes rate: suspend, the new rate,
+  // resume. The clip and the values stay as they are.
+  bool SetSampleRate(int sampleRate, std::string* error);
   void Close();
 
  private:

@@ -36,8 +36,8 @@ class RenderCommandTest : public ::testing::Test {
  protected:
   // Runs the renderer in dir (or in cwd when given) with args.
   Result Run(const std::vector<std::string>& args, const std::string& cwd = "") {
-    std::string command = "cd " + Quote(cwd.empty() ? dir.path : cwd) + " && " +
-                          Quote(DILATORIX_RENDER_PATH);
+    std::string command =
+        "cd " + Quote(cwd.empty() ? dir.Path() : cwd) + " && " + Quote(DILATORIX_RENDER_PATH);
     for (const std::string& arg : args) command += " " + Quote(arg);
     command += " >" + Quote(logs / "out") + " 2>" + Quote(logs / "err") + " </dev/null";
     Result result;
@@ -96,7 +96,7 @@ TEST_F(RenderCommandTest, FailuresExitWithOneLineAndLeaveNoFile) {
       {{dir / "missing.wav", "-o", out}, "cannot open input " + (dir / "missing.wav") +
                                              ": No such file or directory"},
       {{dir / "notes.txt", "-o", out}, "is not a WAVE or AIFF file"},
-      {{dir.path, "-o", out}, "is a directory"},
+      {{dir.Path(), "-o", out}, "is a directory"},
       {{"--param", "Bogus=1", "-o", out}, "no parameter named 'Bogus'"},
       {{"--param", "Pitch=3", "-o", out}, "Pitch must be within 0.5..2, not 3"},
       {{"--stretch", "0.5", "-o", out}, "--stretch must be within 1..1e9, not 0.5"},
@@ -106,7 +106,7 @@ TEST_F(RenderCommandTest, FailuresExitWithOneLineAndLeaveNoFile) {
       {{"--plugin", dir / "none.so", "--duration", "0.1", "-o", out}, "cannot load"},
       {{"--duration", "0.1", "-o", dir / "no/such/dir/out.wav"},
        "cannot write " + (dir / "no/such/dir/out.wav") + ": No such file or directory"},
-      {{"--duration", "0.1", "-o", dir.path}, "cannot write " + dir.path + ": Is a directory"},
+      {{"--duration", "0.1", "-o", dir.Path()}, "cannot write " + dir.Path() + ": Is a directory"},
       {{"--duration", "2", "-o", "/dev/full"}, "cannot write /dev/full: No space left on device"},
   };
   for (const Case& c : cases) {

@@ -1,56 +1,18 @@
-// Files for the renderer's tests: a scratch directory removed with everything in
-// it, WAVE files of given samples, and a reader that parses WAVE output on its
-// own (independently of the writer under test) into header fields and samples.
+// Files for the renderer's tests: WAVE files of given samples in a scratch
+// directory, and a reader that parses WAVE output on its own (independently of
+// the writer under test) into header fields and samples.
 #pragma once
-
-#include <dirent.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "host/OutputFile.h"
+#include "host/ScratchDirectory.h"
 #include "host/WavWriter.h"
-
-class ScratchDirectory {
- public:
-  ScratchDirectory() {
-    const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base != nullptr && *base != '\0' ? base : "/tmp") +
-                          "/dilatorix-render-XXXXXX";
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (mkdtemp(buffer.data()) != nullptr) path = buffer.data();
-  }
-  ~ScratchDirectory() {
-    for (const std::string& name : Names()) unlink((path + "/" + name).c_str());
-    rmdir(path.c_str());
-  }
-  ScratchDirectory(const ScratchDirectory&) = delete;
-  ScratchDirectory& operator=(const ScratchDirectory&) = delete;
-
-  std::string operator/(const std::string& name) const { return path + "/" + name; }
-
-  // Every entry, hidden ones included.
-  std::vector<std::string> Names() const {
-    std::vector<std::string> names;
-    if (DIR* dir = opendir(path.c_str())) {
-      while (const dirent* entry = readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name != "." && name != "..") names.push_back(name);
-      }
-      closedir(dir);
-    }
-    return names;
-  }
-
-  std::string path;
-};
 
 struct WavContents {
   bool valid = false;

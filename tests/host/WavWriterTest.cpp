@@ -110,8 +110,8 @@ TEST(OutputFileTest, TargetAppearsOnlyOnCommit) {
 
   EXPECT_FALSE(output.Open(dir / "none/x.wav", &error));
   EXPECT_EQ(error, "cannot write " + (dir / "none/x.wav") + ": No such file or directory");
-  EXPECT_FALSE(output.Open(dir.path, &error));
-  EXPECT_EQ(error, "cannot write " + dir.path + ": Is a directory");
+  EXPECT_FALSE(output.Open(dir.Path(), &error));
+  EXPECT_EQ(error, "cannot write " + dir.Path() + ": Is a directory");
 
   // A device is written in place.
   ASSERT_TRUE(output.Open("/dev/null", &error)) << error;
