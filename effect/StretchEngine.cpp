@@ -26,6 +26,9 @@ bool SizeAndZero(ResizableBuffer<double>& buffer, int n) {
   return true;
 }
 
+// A region whose bins turned together at least this closely is one partial.
+constexpr double kLockCoherence = 0.7;
+
 // Pitch ratios outside what the controls can reach (or not numbers at all)
 // play unshifted or at the nearest ratio a grain can hold.
 double SafeRatio(double ratio) {
@@ -56,7 +59,8 @@ bool StretchEngine::Configure() {
   }
   sized = SizeAndZero(mag, kTopBin + 1) && SizeAndZero(absolutePhase, kTopBin + 1) &&
           SizeAndZero(advance, kTopBin + 1) && sourceFrame.Allocate(kTopBin + 1) &&
-          peaks.Allocate(kTopBin + 1) && SizeAndZero(grain, kSize + 2 * SynthesisVoice::kReach) &&
+          lockTo.Allocate(kTopBin + 1) && peaks.Allocate(kTopBin + 1) &&
+          SizeAndZero(grain, kSize + 2 * SynthesisVoice::kReach) &&
           mainVoice.Allocate(kSize, kHop) && harmonicVoice.Allocate(kSize, kHop) && sized;
   analysisFft = std::make_unique<ComplexFrame>(kSize);
   synthFft = std::make_unique<ComplexFrame>(kSize);
@@ -72,6 +76,14 @@ bool StretchEngine::Configure() {
     for (int j = 0; j < kSize; j += kHop)
       unity += analysisWindow.values.data[j + kHop / 2] * synthesisWindow.values.data[j + kHop / 2];
     workspace = {synthFft.get(), &grain, &analysisWindow, &synthesisWindow, unity};
+    double sum = 0.0, squares = 0.0;
+    for (int t = 0; t < kSize; ++t) {
+      const double e = analysisWindow.values.data[t] * synthesisWindow.values.data[t];
+      sum += e;
+      squares += e * e;
+    }
+    // Over one hop, kOverlap grains sound at once.
+    incoherentShare = squares * kHop / (sum * sum);
   }
   for (auto& frames : lastFrame) frames.Fill(0);
   playPosition = 0.0;
@@ -385,25 +397,10 @@ void StretchEngine::SynthesiseFrame(int c, int frameA, int frameB) {
     absolutePhase.data[bin] = -list.At(from[bin])->data[2 * (kSize - bin) + 1];
 
   peaks.Find(mag.data, kTopBin + 1);
-  auto advanceOf = [&](int bin) {
-    return blurPure ? (1.0 - f) * Advance(c, frameA, bin) + f * Advance(c, frameB, bin)
-                    : Advance(c, from[bin], bin);
-  };
-  // Peaks need their frequency; a bin that moves on its own (one read from a
-  // frame its peak is not from, a bin of a spectrum without peaks) goes by its
-  // own increment.
-  const std::int32_t* owner = peaks.Owner();
-  for (int bin = 0; bin <= kTopBin; ++bin) {
-    const int peak = owner[bin];
-    if (peak == bin || bin == 0 || bin == kTopBin)
-      advance.data[bin] = advanceOf(bin);
-    else if (peak < 0 || from[bin] != from[peak])
-      advance.data[bin] =
-          bin * phaseStep + WrapPhase(list.At(from[bin])->data[2 * bin + 1] - bin * phaseStep);
-  }
+  LockRegions(c, frameA, frameB);
   std::memcpy(lastFrame[c].data, from, sizeof(std::int32_t) * (kTopBin + 1));
 
-  const GrainSource source = {mag.data, absolutePhase.data, advance.data, from, &peaks};
+  const GrainSource source = {mag.data, absolutePhase.data, advance.data, lockTo.data};
   mainVoice.AddGrain(c, source, SafeRatio(pitchRatio), workspace);
   const HarmonicVoice& voice = voices[0];
   if (voice.enabled) harmonicVoice.AddGrain(c, source, SafeRatio(voice.summedRatio), workspace);
@@ -411,6 +408,76 @@ void StretchEngine::SynthesiseFrame(int c, int frameA, int frameB) {
   std::fill(out, out + kHop, 0.0);
   mainVoice.TakeHop(c, 1.0, workspace, out);
   harmonicVoice.TakeHop(c, voice.gain, workspace, out);
+}
+
+void StretchEngine::LockRegions(int c, int frameA, int frameB) {
+  const FftBufferList& list = frames[c];
+  const std::int32_t* from = sourceFrame.data;
+  const std::int32_t* owner = peaks.Owner();
+  std::int32_t* lock = lockTo.data;
+  double* m = mag.data;
+  const double f = frameFrac;
+  auto advanceOf = [&](int bin) {
+    return blurPure ? (1.0 - f) * Advance(c, frameA, bin) + f * Advance(c, frameB, bin)
+                    : Advance(c, from[bin], bin);
+  };
+  // How closely the bins of a region turned together with its peak from frame
+  // to frame (the increments into each bin's frame, step 0, or out of it,
+  // step 1), weighted by energy: 1 for one steady partial, near 0 for noise.
+  auto coherence = [&](int peak, int start, int end, int step) {
+    const int kp = from[peak] + step;
+    if (kp >= list.Count()) return 0.0;
+    const double dp = list.At(kp)->data[2 * peak + 1];
+    double re = 0.0, im = 0.0, total = 0.0;
+    for (int b = start; b < end; ++b) {
+      const int k = from[b] + step;
+      if (k >= list.Count()) continue;
+      const double w = m[b] * m[b], d = list.At(k)->data[2 * b + 1] - dp;
+      re += w * std::cos(d);
+      im += w * std::sin(d);
+      total += w;
+    }
+    return total > 0.0 ? std::hypot(re, im) / total : 0.0;
+  };
+
+  std::fill(lock, lock + kTopBin + 1, -1);
+  for (int start = 0, i = 0; i < peaks.Count(); ++i) {
+    const int peak = peaks.Bins()[i];
+    int end = start;
+    while (end <= kTopBin && owner[end] == peak) ++end;
+    advance.data[peak] = advanceOf(peak);
+    // The step to the frame after the one played before sounds as analysed.
+    const bool inOrder = lastFrame[c].data[peak] == from[peak] - 1 && (!blurPure || f == 0.0);
+    double gain = 1.0;
+    bool locked = true;
+    if (!inOrder) {
+      // The increment into the first whole frame, and the one out of the last,
+      // were measured against padding.
+      const double steady =
+          std::max(from[peak] == firstWholeFrame ? 0.0 : coherence(peak, start, end, 0),
+                   from[peak] == lastWholeFrame ? 0.0 : coherence(peak, start, end, 1));
+      locked = steady >= kLockCoherence;
+      // Grains of a held or revisited frame add up only as coherently as the
+      // region moves as one; a region of noise, left free, not at all.
+      gain = 1.0 / std::sqrt(locked ? steady + (1.0 - steady) * incoherentShare : incoherentShare);
+    }
+    for (int b = start; b < end; ++b) {
+      m[b] *= gain;
+      if (locked && b != peak && from[b] == from[peak]) lock[b] = peak;
+    }
+    start = end;
+  }
+  lock[0] = lock[kTopBin] = -1;
+  // Bins that move on their own go by their own increment; peaks and the two
+  // real bins by their frequency.
+  for (int bin = 0; bin <= kTopBin; ++bin) {
+    if (lock[bin] >= 0 || (owner[bin] == bin && bin > 0)) continue;
+    if (bin == 0 || bin == kTopBin)
+      advance.data[bin] = advanceOf(bin);
+    else
+      advance.data[bin] =
+          bin * phaseStep + WrapPhase(list.At(from[bin])->data[2 * bin + 1] - bin * phaseStep);
+  }
 }
 
 double StretchEngine::Advance(int c, int k, int b) const {

@@ -127,6 +127,11 @@ class StretchEngine {
   // The frame read for frame k: while stretching, frames that reach into the
   // padding before the clip or after it are read as the nearest whole frame.
   int Readable(int k) const;
+  // Splits the spectrum into the peaks' regions: a region that moves as one
+  // partial follows its peak's phase, one of noise moves bin by bin; a held or
+  // revisited frame's regions are made up for the coherence their grains lose.
+  // Sets each bin's lock, the advances and scales the magnitudes.
+  void LockRegions(int c, int frameA, int frameB);
   // Phase advance per hop of bin b read from frame k of channel c.
   double Advance(int c, int k, int b) const;
   // Bin b's frequency offset from its centre in bins, from the shape of frame
@@ -154,11 +159,16 @@ class StretchEngine {
   bool configured = false;
   // First and last frames that lie wholly inside the clip; -1 when none does.
   std::int32_t firstWholeFrame = -1, lastWholeFrame = -1;
+  // The power of grains that do not add up coherently, as a share of the power
+  // of grains that do (the overlap-add of squared window products over its
+  // square).
+  double incoherentShare = 0.5;
 
   // Per hop: each bin's magnitude, source frame and that frame's phase, the
   // peaks, and the peaks' phase advances.
   ResizableBuffer<double> mag, absolutePhase, advance;
   ResizableBuffer<std::int32_t> sourceFrame;
+  ResizableBuffer<std::int32_t> lockTo;
   SpectralPeaks peaks;
   // The frame each bin of a channel was read from in the hop before.
   ResizableBuffer<std::int32_t> lastFrame[2];

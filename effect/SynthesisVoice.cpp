@@ -64,19 +64,13 @@ void SynthesisVoice::AddGrain(int c, const GrainSource& source, double ratio,
   const double* m = source.magnitude;
   const double* relation = source.absolutePhase;
 
-  const std::int32_t* owner = source.peaks->Owner();
-  const std::int32_t* frame = source.frame;
-  // Peaks and the bins that move on their own first, then the locked bins.
-  for (int b = 0; b <= limit; ++b) {
-    const int peak = b > 0 && b < top ? owner[b] : -1;
-    if (peak < 0 || peak == b || frame[b] != frame[peak])
-      p[b] = WrapPhase(p[b] + ratio * source.advance[b]);
-  }
+  const std::int32_t* lock = source.lockTo;
+  // The free bins first: the locked ones follow their peaks' new phases.
+  for (int b = 0; b <= limit; ++b)
+    if (lock[b] < 0) p[b] = WrapPhase(p[b] + ratio * source.advance[b]);
   double* y = work.spectrum->data;
   for (int b = 0; b <= limit; ++b) {
-    const int peak = b > 0 && b < top ? owner[b] : -1;
-    if (peak >= 0 && peak != b && frame[b] == frame[peak])
-      p[b] = p[peak] + relation[b] - relation[peak];
+    if (lock[b] >= 0) p[b] = p[lock[b]] + relation[b] - relation[lock[b]];
     y[2 * b] = m[b] * std::cos(p[b]);
     y[2 * b + 1] = m[b] * std::sin(p[b]);
   }

@@ -1,11 +1,10 @@
 // One voice of the engine's resynthesis at a pitch ratio: it turns the
 // spectrum the engine chose for a hop into a grain and overlap-adds it.
 //
-// Phases: each peak advances by the ratio times its phase advance per hop; the
-// other bins read from the peak's frame take that frame's phase relation to the
-// peak, so a partial keeps its shape however long a frame is held or wherever
-// playback jumps. Bins read from other frames (a blur mixes frames bin by bin),
-// bin 0 and the top bin (real in every frame) advance by their own increment.
+// Phases: a bin locked to a peak takes its source frame's phase relation to
+// the peak, so a partial keeps its shape however long a frame is held or
+// wherever playback jumps; every other bin (the peaks themselves) advances by
+// the ratio times its phase advance per hop.
 //
 // Pitch: at a ratio of 1 the grain is the inverse transform under the synthesis
 // window. At any other ratio the transformed frame is resampled about its
@@ -24,15 +23,13 @@
 #include "dsp/ComplexFrame.h"
 #include "dsp/ResizableBuffer.h"
 #include "dsp/Window.h"
-#include "effect/SpectralPeaks.h"
 
 // What the engine chose for one hop of one channel, bins 0 .. top.
 struct GrainSource {
   const double* magnitude;
   const double* absolutePhase;  // phases of the bins' source frames, for the relations
-  const double* advance;        // each bin's phase advance per hop at ratio 1
-  const std::int32_t* frame;    // each bin's source frame
-  const SpectralPeaks* peaks;
+  const double* advance;        // phase advance per hop at ratio 1 of the bins not locked
+  const std::int32_t* lockTo;   // the peak a bin keeps its relation to, or -1
 };
 
 // Scratch and shapes every voice of an engine shares; the engine sizes it.
