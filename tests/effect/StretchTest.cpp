@@ -11,7 +11,7 @@
 
 #include "effect/Stretch.h"
 #include "tests/audio/TestAudioFiles.h"
-#include "tests/support/ToneFrequency.h"
+#include "tools/SoundMeasures.h"
 
 namespace {
 
@@ -263,7 +263,7 @@ TEST_F(StretchTest, RateChangeReadsTheClipAgainFromItsFile) {
   EXPECT_EQ(Text(D::kFileNameText), shown);
 
   const std::vector<double> played = AnalyseAndPlay(kPlayedFrames);
-  EXPECT_NEAR(ToneFrequencyHz(played, 48000, kSettleFrames), 1000.0, 0.5);
+  EXPECT_NEAR(ToneFrequencyHz(played, kSettleFrames, played.size(), 48000, 1000), 1000.0, 0.5);
 }
 
 // With its file gone the clip is converted from its own samples; both
@@ -295,8 +295,9 @@ TEST_F(StretchTest, RateChangeConvertsTheClipInMemoryWhenItsFileIsGone) {
 
   std::vector<double> playedRight;
   const std::vector<double> played = AnalyseAndPlay(kPlayedFrames, &playedRight);
-  EXPECT_NEAR(ToneFrequencyHz(played, 48000, kSettleFrames), 1000.0, 0.5);
-  EXPECT_NEAR(ToneFrequencyHz(playedRight, 48000, kSettleFrames), 1500.0, 0.5);
+  EXPECT_NEAR(ToneFrequencyHz(played, kSettleFrames, played.size(), 48000, 1000), 1000.0, 0.5);
+  EXPECT_NEAR(ToneFrequencyHz(playedRight, kSettleFrames, playedRight.size(), 48000, 1500), 1500.0,
+              0.5);
 }
 
 TEST_F(StretchTest, RatesThatNeedNoOrAllowNoConversionKeepTheClip) {

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "tests/host/PluginFixture.h"
-#include "tests/support/ToneFrequency.h"
+#include "tools/SoundMeasures.h"
 
 namespace {
 
@@ -154,7 +154,7 @@ TEST_F(PlaybackTest, StateLoadedBeforeTheRateChangePlaysAtPitch) {
     const std::vector<double> block = Block(host, 512);
     played.insert(played.end(), block.begin(), block.end());
   }
-  EXPECT_NEAR(ToneFrequencyHz(played, 48000, 4800), 1000.0, 0.5);
+  EXPECT_NEAR(ToneFrequencyHz(played, 4800, played.size(), 48000, 1000), 1000.0, 0.5);
 }
 
 TEST_F(PlaybackTest, StateRoundTripReloadsTheFileWithTheSameValues) {
