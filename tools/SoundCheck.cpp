@@ -446,31 +446,41 @@ bool MakeToneClips(Session* session, ToneClips* clips, std::string* error) {
 // --- Pink noise --------------------------------------------------------------
 
 bool RunNoise(Session* session, std::string* error) {
-  const double clipSeconds = 10, spanSeconds = 8.5;
+  // A span reads at least this much of the clip, so that even the lowest bands
+  // (a few analysis bins wide) are measured over many frames.
+  const double clipSeconds = 10, clipReadSeconds = 1.5, shortestSpanSeconds = 8.5;
   const std::vector<double> pink = PinkNoise(At(clipSeconds, kRateHz), 0.2, 0x5EED);
   Job job;
   if (!session->WriteClip("pink.wav", pink, &job.clip, error)) return false;
   job.clipFrames = static_cast<std::int64_t>(pink.size());
-  const std::vector<double> input = ThirdOctaveLevelsDb(pink, 0, pink.size(), kRateHz);
 
   std::printf(
-      "Pink noise: RMS 0.2, mono, %g s clip; third-octave bands 100 Hz-12.5 kHz over "
-      "%g s from when the\n  position has passed the frames that reach before the clip\n",
-      clipSeconds, spanSeconds);
+      "Pink noise: RMS 0.2, mono, %g s clip; third-octave bands 100 Hz-12.5 kHz over a span "
+      "from when the\n  position has passed the frames that reach before the clip, reading at "
+      "least %g s of the clip\n",
+      clipSeconds, clipReadSeconds);
   std::printf(
-      "  shape: largest band difference from the input once the mean gain is taken out\n\n");
+      "  shape: largest band difference from the input's over the part of the clip the span "
+      "read,\n  once the mean gain is taken out\n\n");
   std::printf("  %7s  %-11s  %8s  %16s  %13s\n", "stretch", "span s", "shape dB",
               "gain re input dB", "gain re 1x dB");
   std::vector<double> out, first;
   for (double factor : {1.0, 10.0, 100.0}) {
     Span span;
     span.from = std::max(kSettleSeconds, Crossing(kLeadFrames + 1, factor));
-    span.to = span.from + spanSeconds;
+    span.to = span.from + std::max(shortestSpanSeconds, clipReadSeconds * factor);
     job.settings = Stretched(factor);
     job.seconds = span.to;
     if (!session->Render(job, &out, error)) return false;
     const std::vector<double> bands =
         ThirdOctaveLevelsDb(out, At(span.from, kRateHz), At(span.to, kRateHz), kRateHz);
+    // The frames the span played, and the clip samples they were cut from.
+    const double firstFrame = span.from / factor / kHopSeconds - 1;
+    const double lastFrame = span.to / factor / kHopSeconds;
+    const std::size_t readFrom =
+        At(std::max(0.0, (firstFrame - kLeadFrames) * kHopSeconds), kRateHz);
+    const std::size_t readTo = std::min(pink.size(), At((lastFrame + 1) * kHopSeconds, kRateHz));
+    const std::vector<double> input = ThirdOctaveLevelsDb(pink, readFrom, readTo, kRateHz);
     if (first.empty()) first = bands;
     const BandComparison shape = BandDeviation(input, bands);
     std::printf("  %7s  %-11s  %s  %s  %s\n", StretchText(factor).c_str(), SpanText(span).c_str(),
