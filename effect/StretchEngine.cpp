@@ -57,9 +57,11 @@ bool StretchEngine::Configure() {
             SizeAndZero(analysisPhase[c], kSize) && lastFrame[c].Allocate(kTopBin + 1) && sized;
     inputFill[c] = kKeep;
   }
-  sized = SizeAndZero(mag, kTopBin + 1) && SizeAndZero(absolutePhase, kTopBin + 1) &&
-          SizeAndZero(advance, kTopBin + 1) && sourceFrame.Allocate(kTopBin + 1) &&
-          lockTo.Allocate(kTopBin + 1) && peaks.Allocate(kTopBin + 1) &&
+  for (HopSource& h : hop)
+    sized = SizeAndZero(h.mag, kTopBin + 1) && SizeAndZero(h.absolutePhase, kTopBin + 1) &&
+            SizeAndZero(h.advance, kTopBin + 1) && h.lockTo.Allocate(kTopBin + 1) && sized;
+  ForgetHeldFrames();
+  sized = sourceFrame.Allocate(kTopBin + 1) && peaks.Allocate(kTopBin + 1) &&
           SizeAndZero(grain, kSize + 2 * SynthesisVoice::kReach) &&
           mainVoice.Allocate(kSize, kHop) && harmonicVoice.Allocate(kSize, kHop) && sized;
   analysisFft = std::make_unique<ComplexFrame>(kSize);
@@ -114,6 +116,7 @@ void StretchEngine::ResetAnalysis(const AudioClip* newClip, int length) {
   }
   mainVoice.Reset();
   harmonicVoice.Reset();
+  ForgetHeldFrames();
   firstWholeFrame = lastWholeFrame = -1;
   playPosition = 0.0;
   analysisProgress = 0;
@@ -226,14 +229,16 @@ void StretchEngine::FinishAnalysis() {
 // frame's: played in order from the start, every frame then sounds with its
 // analysed phases, and the clip comes back as it was.
 void StretchEngine::AlignSynthesisPhase() {
+  ForgetHeldFrames();
   for (int c = 0; c < ChannelsToProcess(); ++c) {
     lastFrame[c].Fill(0);
     if (frames[c].Count() == 0) continue;
     // Frame 0's increments are its absolute phases (the analysis starts at 0).
     const double* first = frames[c].At(0)->data;
-    for (int b = 0; b <= kTopBin; ++b) absolutePhase.data[b] = first[2 * b + 1];
-    mainVoice.SetPhases(c, absolutePhase.data);
-    harmonicVoice.SetPhases(c, absolutePhase.data);
+    double* seed = hop[c].absolutePhase.data;
+    for (int b = 0; b <= kTopBin; ++b) seed[b] = first[2 * b + 1];
+    mainVoice.SetPhases(c, seed);
+    harmonicVoice.SetPhases(c, seed);
   }
 }
 
@@ -378,29 +383,42 @@ void StretchEngine::SynthesiseFrame(int c, int frameA, int frameB) {
   const int lo = frameIndex;
   const int hi = std::min(lo + blurFrames - 1, list.Count() - 1);
   std::int32_t* from = sourceFrame.data;
+  HopSource& h = hop[c];
+  // Every bin from one frame, the same as the hop before: the arrays already
+  // hold that frame as held (the draws are still made, so the generator moves
+  // on as it always does).
+  const int single = !blurPure && hi == lo ? Readable(lo) : -1;
+  const bool held = single >= 0 && h.singleFrame == single;
+  const bool known = held && h.heldFrame == single;
+  h.singleFrame = single;
   // Blending reads each bin's phase relations from the nearer frame.
   const int nearer = f < 0.5 ? frameA : frameB;
+  double* m = h.mag.data;
   for (int bin = 0; bin <= kTopBin; ++bin) {
     if (blurPure) {
-      mag.data[bin] = (1.0 - f) * a[2 * bin] + f * b[2 * bin];
+      m[bin] = (1.0 - f) * a[2 * bin] + f * b[2 * bin];
       from[bin] = nearer;
     } else {
       const int k = lo + TruncToInt32((hi - lo + 1) * Random());
       const int k2 = std::min(k + 1, hi);
-      from[bin] = Readable(Random() < f ? k2 : k);
-      mag.data[bin] = list.At(from[bin])->data[2 * bin];
+      const int chosen = Readable(Random() < f ? k2 : k);
+      if (known) continue;
+      from[bin] = chosen;
+      m[bin] = list.At(chosen)->data[2 * bin];
     }
   }
-  // Entries above the top bin still hold each frame's raw phases, which for a
-  // real signal are those of bins 1 .. top - 1 with their sign turned.
-  for (int bin = 1; bin < kTopBin; ++bin)
-    absolutePhase.data[bin] = -list.At(from[bin])->data[2 * (kSize - bin) + 1];
+  if (!known) {
+    // Entries above the top bin still hold each frame's raw phases, which for
+    // a real signal are those of bins 1 .. top - 1 with their sign turned.
+    for (int bin = 1; bin < kTopBin; ++bin)
+      h.absolutePhase.data[bin] = -list.At(from[bin])->data[2 * (kSize - bin) + 1];
+    peaks.Find(m, kTopBin + 1);
+    LockRegions(c, frameA, frameB);
+    std::memcpy(lastFrame[c].data, from, sizeof(std::int32_t) * (kTopBin + 1));
+    h.heldFrame = held ? single : -1;
+  }
 
-  peaks.Find(mag.data, kTopBin + 1);
-  LockRegions(c, frameA, frameB);
-  std::memcpy(lastFrame[c].data, from, sizeof(std::int32_t) * (kTopBin + 1));
-
-  const GrainSource source = {mag.data, absolutePhase.data, advance.data, lockTo.data};
+  const GrainSource source = {m, h.absolutePhase.data, h.advance.data, h.lockTo.data};
   mainVoice.AddGrain(c, source, SafeRatio(pitchRatio), workspace);
   const HarmonicVoice& voice = voices[0];
   if (voice.enabled) harmonicVoice.AddGrain(c, source, SafeRatio(voice.summedRatio), workspace);
@@ -410,12 +428,18 @@ void StretchEngine::SynthesiseFrame(int c, int frameA, int frameB) {
   harmonicVoice.TakeHop(c, voice.gain, workspace, out);
 }
 
+void StretchEngine::ForgetHeldFrames() {
+  for (HopSource& h : hop) h.singleFrame = h.heldFrame = -1;
+}
+
 void StretchEngine::LockRegions(int c, int frameA, int frameB) {
   const FftBufferList& list = frames[c];
   const std::int32_t* from = sourceFrame.data;
   const std::int32_t* owner = peaks.Owner();
-  std::int32_t* lock = lockTo.data;
-  double* m = mag.data;
+  HopSource& h = hop[c];
+  std::int32_t* lock = h.lockTo.data;
+  double* m = h.mag.data;
+  double* advance = h.advance.data;
   const double f = frameFrac;
   auto advanceOf = [&](int bin) {
     return blurPure ? (1.0 - f) * Advance(c, frameA, bin) + f * Advance(c, frameB, bin)
@@ -445,7 +469,7 @@ void StretchEngine::LockRegions(int c, int frameA, int frameB) {
     const int peak = peaks.Bins()[i];
     int end = start;
     while (end <= kTopBin && owner[end] == peak) ++end;
-    advance.data[peak] = advanceOf(peak);
+    advance[peak] = advanceOf(peak);
     // The step to the frame after the one played before sounds as analysed.
     const bool inOrder = lastFrame[c].data[peak] == from[peak] - 1 && (!blurPure || f == 0.0);
     double gain = 1.0;
@@ -473,9 +497,9 @@ void StretchEngine::LockRegions(int c, int frameA, int frameB) {
   for (int bin = 0; bin <= kTopBin; ++bin) {
     if (lock[bin] >= 0 || (owner[bin] == bin && bin > 0)) continue;
     if (bin == 0 || bin == kTopBin)
-      advance.data[bin] = advanceOf(bin);
+      advance[bin] = advanceOf(bin);
     else
-      advance.data[bin] =
+      advance[bin] =
           bin * phaseStep + WrapPhase(list.At(from[bin])->data[2 * bin + 1] - bin * phaseStep);
   }
 }

@@ -132,6 +132,8 @@ class StretchEngine {
   // revisited frame's regions are made up for the coherence their grains lose.
   // Sets each bin's lock, the advances and scales the magnitudes.
   void LockRegions(int c, int frameA, int frameB);
+  // Forgets what the channels' last hops read.
+  void ForgetHeldFrames();
   // Phase advance per hop of bin b read from frame k of channel c.
   double Advance(int c, int k, int b) const;
   // Bin b's frequency offset from its centre in bins, from the shape of frame
@@ -164,11 +166,17 @@ class StretchEngine {
   // square).
   double incoherentShare = 0.5;
 
-  // Per hop: each bin's magnitude, source frame and that frame's phase, the
-  // peaks, and the peaks' phase advances.
-  ResizableBuffer<double> mag, absolutePhase, advance;
+  // What a channel's hop resynthesises: each bin's magnitude, its source
+  // frame's phase, its lock and its advance. A frame held hop after hop gives
+  // the same every time, so the channel keeps it while it holds one frame.
+  struct HopSource {
+    ResizableBuffer<double> mag, absolutePhase, advance;
+    ResizableBuffer<std::int32_t> lockTo;
+    std::int32_t singleFrame = -1;  // the frame every bin came from, or -1
+    std::int32_t heldFrame = -1;    // the held frame the arrays still describe, or -1
+  };
+  HopSource hop[2];
   ResizableBuffer<std::int32_t> sourceFrame;
-  ResizableBuffer<std::int32_t> lockTo;
   SpectralPeaks peaks;
   // The frame each bin of a channel was read from in the hop before.
   ResizableBuffer<std::int32_t> lastFrame[2];
