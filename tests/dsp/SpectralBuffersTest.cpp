@@ -10,6 +10,8 @@
 
 namespace {
 
+const double kPi = std::acos(-1.0);
+
 TEST(ResizableBuffer, GrowsWithSlackAndKeepsItsArrayWhenLargeEnough) {
   ResizableBuffer<double> buffer;
   EXPECT_EQ(buffer.capacity, 0);
@@ -108,6 +110,15 @@ TEST(Window, HannShapesAndSynthesisScale) {
   ASSERT_TRUE(synthesis.MakeHann(4096, true));
   synthesis.Scale(2.0 / (2048 * 4));
   EXPECT_EQ(synthesis.values.data[2048], 1.0 / 4096);
+
+  // Between its values the window follows its own curve, scale included, and
+  // is 0 outside.
+  EXPECT_NEAR(synthesis.At(2048.0), 1.0 / 4096, 1e-18);
+  EXPECT_NEAR(synthesis.At(1000.0), synthesis.values.data[1000], 1e-18);
+  EXPECT_NEAR(periodic.At(1024.5), 0.5 - 0.5 * std::cos(2 * kPi * 1024.5 / 4096), 1e-15);
+  EXPECT_NEAR(symmetric.At(4095.0), 0.0, 1e-15);
+  EXPECT_EQ(periodic.At(-0.5), 0.0);
+  EXPECT_EQ(periodic.At(4095.5), 0.0);
   EXPECT_FALSE(synthesis.MakeHann(1, true));
 }
 

@@ -1,9 +1,9 @@
-#include "resampler/DspFracInterpolator.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <vector>
+
+#include "resampler/DspFracInterpolator.h"
 
 namespace {
 
@@ -26,7 +26,9 @@ std::vector<double> Stream(Interpolator& stage, const std::vector<double>& input
   return out;
 }
 
-double Sine(double hz, double rate, double position) { return std::sin(2 * kPi * hz * position / rate); }
+double Sine(double hz, double rate, double position) {
+  return std::sin(2 * kPi * hz * position / rate);
+}
 
 template <typename Interpolator>
 void CheckTableRows(int fractionSteps) {
@@ -49,7 +51,8 @@ template <typename Interpolator>
 double WorstError(double inRate, double outRate, double hz, int block) {
   Interpolator stage(inRate, outRate, 0.0);
   std::vector<double> input(20000);
-  for (std::size_t i = 0; i < input.size(); ++i) input[i] = Sine(hz, inRate, static_cast<double>(i));
+  for (std::size_t i = 0; i < input.size(); ++i)
+    input[i] = Sine(hz, inRate, static_cast<double>(i));
   const std::vector<double> out = Stream(stage, input, block);
   // Output k stands for input time k * S' / D; skip the edges the taps reach past.
   double worst = 0;
@@ -73,6 +76,21 @@ TEST(DspFracInterpolator, OutputsStandForExactInputTimes) {
     EXPECT_LT(WorstError<Interpolator24>(96000, 44100, 1000, block), 1e-8) << block;
     EXPECT_LT(WorstError<Interpolator24>(88200, 48000, 19000, block), 1e-8) << block;
   }
+}
+
+// The filter read at any position of a buffer: what grains are resampled with.
+TEST(DspFracInterpolator, ReadsABufferAtAnyPosition) {
+  std::vector<double> input(200);
+  for (std::size_t i = 0; i < input.size(); ++i)
+    input[i] = Sine(3000, 44100, static_cast<double>(i));
+  double worst = 0;
+  for (double position = 50; position < 150; position += 0.37) {
+    const int whole = static_cast<int>(position);
+    const double value =
+        Interpolator24::At(input.data() + whole - (Interpolator24::kHalf - 1), position - whole);
+    worst = std::max(worst, std::abs(value - Sine(3000, 44100, position)));
+  }
+  EXPECT_LT(worst, 1e-8);
 }
 
 TEST(DspFracInterpolator, StartsOnlyWithEnoughInputAndRestartsExactly) {
