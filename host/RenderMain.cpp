@@ -5,8 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cmath>
 #include <csignal>
@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "audio/AudioFile.h"
+#include "host/ExecutableDirectory.h"
 #include "host/OutputFile.h"
 #include "host/ParamText.h"
 #include "host/ProgressBar.h"
@@ -39,16 +40,6 @@ void OnSignal(int) { interrupted = 1; }
 int Error(const std::string& message) {
   std::fprintf(stderr, "dilatorix-render: %s\n", message.c_str());
   return 1;
-}
-
-std::string ExecutableDirectory() {
-  char path[PATH_MAX];
-  const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-  if (n <= 0) return ".";
-  path[n] = '\0';
-  std::string text(path);
-  const std::size_t slash = text.rfind('/');
-  return slash == std::string::npos ? "." : text.substr(0, slash);
 }
 
 std::string BaseName(const std::string& path) {
@@ -112,8 +103,8 @@ void ListParams() {
 // True when stream and stdout are the same file, as with -o /dev/stdout.
 bool IsStdout(std::FILE* stream) {
   struct stat a, b;
-  return fstat(fileno(stream), &a) == 0 && fstat(STDOUT_FILENO, &b) == 0 &&
-         a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+  return fstat(fileno(stream), &a) == 0 && fstat(STDOUT_FILENO, &b) == 0 && a.st_dev == b.st_dev &&
+         a.st_ino == b.st_ino;
 }
 
 double Seconds(std::chrono::steady_clock::time_point since) {

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "effect/StretchParamSpecs.h"
+#include "host/ExecutableDirectory.h"
 #include "host/OutputFile.h"
 #include "host/RenderOptions.h"
 #include "host/Renderer.h"
@@ -71,16 +72,6 @@ void OnSignal(int) { interrupted = 1; }
 int Error(const std::string& message) {
   std::fprintf(stderr, "dilatorix-sound-check: %s\n", message.c_str());
   return 1;
-}
-
-std::string ExecutableDirectory() {
-  char path[PATH_MAX];
-  const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-  if (n <= 0) return ".";
-  path[n] = '\0';
-  std::string text(path);
-  const std::size_t slash = text.rfind('/');
-  return slash == std::string::npos ? "." : text.substr(0, slash);
 }
 
 struct Options {

@@ -1,7 +1,6 @@
 // Runs the built dilatorix-render as a user would and checks its exits, messages
 // and files.
 #include <gtest/gtest.h>
-
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -10,49 +9,25 @@
 #include <sstream>
 
 #include "tests/host/RenderTestFiles.h"
+#include "tests/support/CommandRun.h"
 
 namespace {
-
-struct Result {
-  int exitCode = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string Quote(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
-std::string ReadText(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 class RenderCommandTest : public ::testing::Test {
  protected:
   // Runs the renderer in dir (or in cwd when given) with args.
-  Result Run(const std::vector<std::string>& args, const std::string& cwd = "") {
-    std::string command =
-        "cd " + Quote(cwd.empty() ? dir.Path() : cwd) + " && " + Quote(DILATORIX_RENDER_PATH);
-    for (const std::string& arg : args) command += " " + Quote(arg);
-    command += " >" + Quote(logs / "out") + " 2>" + Quote(logs / "err") + " </dev/null";
-    Result result;
-    const int status = std::system(command.c_str());
-    if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
-    result.out = ReadText(logs / "out");
-    result.err = ReadText(logs / "err");
-    return result;
+  CommandResult Run(const std::vector<std::string>& args, const std::string& cwd = "") {
+    std::string command = "cd " + ShellQuote(cwd.empty() ? dir.Path() : cwd) + " && " +
+                          ShellQuote(DILATORIX_RENDER_PATH);
+    for (const std::string& arg : args) command += " " + ShellQuote(arg);
+    return RunCommand(command, logs);
   }
 
   // Renders args into dir/name and reads it back.
   WavContents Render(std::vector<std::string> args, const std::string& name = "out.wav") {
     args.push_back("-o");
     args.push_back(dir / name);
-    const Result result = Run(args);
+    const CommandResult result = Run(args);
     EXPECT_EQ(result.exitCode, 0) << result.err;
     return ReadWav(dir / name);
   }
@@ -93,8 +68,8 @@ TEST_F(RenderCommandTest, FailuresExitWithOneLineAndLeaveNoFile) {
   };
   const std::string out = dir / "out.wav";
   const std::vector<Case> cases = {
-      {{dir / "missing.wav", "-o", out}, "cannot open input " + (dir / "missing.wav") +
-                                             ": No such file or directory"},
+      {{dir / "missing.wav", "-o", out},
+       "cannot open input " + (dir / "missing.wav") + ": No such file or directory"},
       {{dir / "notes.txt", "-o", out}, "is not a WAVE or AIFF file"},
       {{dir.Path(), "-o", out}, "is a directory"},
       {{"--param", "Bogus=1", "-o", out}, "no parameter named 'Bogus'"},
@@ -111,7 +86,7 @@ TEST_F(RenderCommandTest, FailuresExitWithOneLineAndLeaveNoFile) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args[0] + " " + (c.args.size() > 1 ? c.args[1] : ""));
-    const Result result = Run(c.args);
+    const CommandResult result = Run(c.args);
     EXPECT_NE(result.exitCode, 0);
     EXPECT_EQ(result.err.rfind("dilatorix-render: ", 0), 0u) << result.err;
     EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
@@ -121,25 +96,24 @@ TEST_F(RenderCommandTest, FailuresExitWithOneLineAndLeaveNoFile) {
 }
 
 TEST_F(RenderCommandTest, ListsParametersHelpAndVersion) {
-  const Result list = Run({"--list-params"});
+  const CommandResult list = Run({"--list-params"});
   ASSERT_EQ(list.exitCode, 0) << list.err;
   EXPECT_EQ(std::count(list.out.begin(), list.out.end(), '\n'), 1 + 30);
-  for (const char* line :
-       {"\nLevel           0 .. 1                     0.7079\n",
-        "\nRateNom         0 .. 1                     0\n",
-        "\nDir             Fwd|Rev|Fwd-Rev|Rand Walk  Fwd\n",
-        "\nFFT_Size        512|1024|2048              1024\n",
-        "\nBlurNom         0 .. 1000                  10\n",
-        "\nRateXtrm        off|on                     off\n",
-        "\nH.Pitch1        0.25 .. 2                  1\n",
-        "\nVolumeEnvelope  off|on                     off\n"})
+  for (const char* line : {"\nLevel           0 .. 1                     0.7079\n",
+                           "\nRateNom         0 .. 1                     0\n",
+                           "\nDir             Fwd|Rev|Fwd-Rev|Rand Walk  Fwd\n",
+                           "\nFFT_Size        512|1024|2048              1024\n",
+                           "\nBlurNom         0 .. 1000                  10\n",
+                           "\nRateXtrm        off|on                     off\n",
+                           "\nH.Pitch1        0.25 .. 2                  1\n",
+                           "\nVolumeEnvelope  off|on                     off\n"})
     EXPECT_NE(list.out.find(line), std::string::npos) << line;
   EXPECT_EQ(list.out.find("FileLoad"), std::string::npos);
 
-  const Result help = Run({"--help"});
+  const CommandResult help = Run({"--help"});
   EXPECT_EQ(help.exitCode, 0);
   EXPECT_EQ(help.out.rfind("usage: dilatorix-render", 0), 0u);
-  const Result version = Run({"--version"});
+  const CommandResult version = Run({"--version"});
   EXPECT_EQ(version.exitCode, 0);
   EXPECT_EQ(version.out.rfind("dilatorix-render ", 0), 0u);
 }
@@ -178,15 +152,15 @@ TEST_F(RenderCommandTest, FloatAnd24BitFilesParseBackAndAgree) {
   EXPECT_GT(energy, 1.0);  // the demo phrase, not silence
 
   // Another host rate and an odd block size.
-  const WavContents r = Render({"--duration", "0.25", "--rate", "48000", "--block", "300",
-                                "--bits", "24"}, "rate.wav");
+  const WavContents r = Render(
+      {"--duration", "0.25", "--rate", "48000", "--block", "300", "--bits", "24"}, "rate.wav");
   EXPECT_EQ(r.sampleRate, 48000u);
   EXPECT_EQ(r.Frames(), 12000u);
 }
 
 TEST_F(RenderCommandTest, DefaultLengthAndNameFollowTheInput) {
   ASSERT_TRUE(WriteMonoAsStereo(dir / "tone.wav", Sine(440, 1.0)));
-  const Result whole = Run({"tone.wav", "--stretch", "2"});
+  const CommandResult whole = Run({"tone.wav", "--stretch", "2"});
   ASSERT_EQ(whole.exitCode, 0) << whole.err;
   EXPECT_EQ(ReadWav(dir / "tone-stretched.wav").Frames(), 88200u);
 
@@ -209,12 +183,12 @@ TEST_F(RenderCommandTest, AnalysisEndsBeforePlaybackWhateverTheBlockSize) {
 }
 
 TEST_F(RenderCommandTest, ReportsOnlyOnATerminalOrWhenAsked) {
-  const Result silent = Run({"--duration", "0.1", "-o", dir / "a.wav"});
+  const CommandResult silent = Run({"--duration", "0.1", "-o", dir / "a.wav"});
   EXPECT_EQ(silent.exitCode, 0);
   EXPECT_EQ(silent.out, "");
   EXPECT_EQ(silent.err, "");
 
-  const Result shown = Run({"--duration", "0.1", "--progress", "-o", dir / "b.wav"});
+  const CommandResult shown = Run({"--duration", "0.1", "--progress", "-o", dir / "b.wav"});
   EXPECT_EQ(shown.exitCode, 0);
   EXPECT_EQ(shown.out.rfind("rendered demo-phrase.wav", 0), 0u) << shown.out;
   EXPECT_EQ(std::count(shown.out.begin(), shown.out.end(), '\n'), 1);

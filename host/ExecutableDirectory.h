@@ -1,0 +1,8 @@
+// Where the running program lives: our tools find the module and the demo clip
+// beside themselves.
+#pragma once
+
+#include <string>
+
+// The folder of /proc/self/exe, without a trailing '/'; "." when it cannot be read.
+std::string ExecutableDirectory();
