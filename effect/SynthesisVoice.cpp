@@ -65,8 +65,9 @@ void SynthesisVoice::AddGrain(int c, const GrainSource& source, double ratio,
   const double* relation = source.absolutePhase;
 
   const std::int32_t* lock = source.lockTo;
-  // The free bins first: the locked ones follow their peaks' new phases.
-  for (int b = 0; b <= limit; ++b)
+  // The free bins first, all of them (a peak beyond the limit may still hold
+  // bins below it): the locked ones follow their peaks' new phases.
+  for (int b = 0; b <= top; ++b)
     if (lock[b] < 0) p[b] = WrapPhase(p[b] + ratio * source.advance[b]);
   double* y = work.spectrum->data;
   for (int b = 0; b <= limit; ++b) {
