@@ -7,8 +7,8 @@
 
 #include <string>
 
+#include "gui/ICanvasRaster.h"
 #include "gui/TextRenderer.h"
-#include "raster/ICanvasRaster.h"
 
 class HeadlessCanvas : public ICanvasRaster {
  public:

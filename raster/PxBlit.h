@@ -22,7 +22,7 @@
 
 #include <cstdint>
 
-#include "gui/GraphicsTypes.h"
+#include "raster/PixelTypes.h"
 #include "raster/PxBitmap.h"
 
 class PxMemBitmap;

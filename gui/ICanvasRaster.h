@@ -1,9 +1,9 @@
 // The canvas's drawing operations on the bitmap layer: everything is drawn into
 // one draw bitmap of the editor's size, bitmaps are clipped to the current draw
 // rectangle, and skin images come from the module's PNG resources through the
-// process-wide image cache. A window host (or the headless canvas) derives from
-// it and presents the draw bitmap. GUI thread only; owns the draw bitmap and
-// the scratch bitmap of the rotated-mask operation.
+// process-wide image cache. A window host derives from it, draws text into the
+// draw bitmap and presents it. GUI thread only; owns the draw bitmap and the
+// scratch bitmap of the rotated-mask operation.
 #pragma once
 
 #include <memory>

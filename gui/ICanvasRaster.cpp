@@ -1,4 +1,4 @@
-#include "raster/ICanvasRaster.h"
+#include "gui/ICanvasRaster.h"
 
 #include <cmath>
 
