@@ -3,9 +3,10 @@
 // rate, block size and latency, the attached editor, and the one re-entrant lock
 // that serialises everything the host and the editor do. The host binding derives
 // from it and provides the host-facing operations; the product overrides the
-// processing and state hooks. Operations that change state take the lock
-// themselves, so they may be called from any host thread or the editor thread;
-// the attach and process steps expect the caller to hold it already.
+// processing and state hooks; the attached editor reaches it only through
+// IEffectForEditor. Operations that change state take the lock themselves, so
+// they may be called from any host thread or the editor thread; the attach and
+// process steps expect the caller to hold it already.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "core/IEffectEditor.h"
+#include "core/IEffectForEditor.h"
 #include "core/IEffectParam.h"
 #include "core/IEffectPreset.h"
 #include "core/MidiMessage.h"
@@ -23,7 +25,7 @@
 
 using EffectLock = std::lock_guard<std::recursive_mutex>;
 
-class IEffectBase {
+class IEffectBase : public IEffectForEditor {
  public:
   struct IOConfig {
     std::int32_t inputs;
@@ -42,7 +44,7 @@ class IEffectBase {
   IEffectBase& operator=(const IEffectBase&) = delete;
 
   // The virtual operations, in slot order.
-  virtual ~IEffectBase();
+  ~IEffectBase() override;
   virtual void ResetState();
   virtual void ParamChanged(int index);
   virtual void ProcessBlock(double** inputs, double** outputs, int frames);
@@ -55,18 +57,18 @@ class IEffectBase {
   virtual bool SaveState(StateChunk& chunk);
   virtual int LoadState(const StateChunk& chunk, int start);
   virtual void SaveValueList(StateChunk& chunk, const void* values);
-  virtual void BeginParamEdit(int index) = 0;
+  void BeginParamEdit(int index) override = 0;
   virtual void AutomateParam(int index, double normalized) = 0;
-  virtual void EndParamEdit(int index) = 0;
+  void EndParamEdit(int index) override = 0;
   virtual int HostSamplePos() = 0;
   virtual double HostTempo() = 0;
   virtual void HostTimeSig(int* numerator, int* denominator) = 0;
   virtual void HostTransport(TransportState* state) = 0;
   virtual int GetHostKind();
-  virtual void EditorSizeChanged() = 0;
+  void EditorSizeChanged() override = 0;
   virtual void SecondIdleHook() {}
-  virtual void FileDropped(const char* path);
-  virtual void SecondFileDropped(const char* path);
+  void FileDropped(const char* path) override;
+  void SecondFileDropped(const char* path) override;
   virtual void HostSpecificSetup() = 0;
   virtual void AttachEditor(std::unique_ptr<IEffectEditor> editor);
   virtual void SetBlockFrames(int frames);
@@ -80,10 +82,12 @@ class IEffectBase {
   int ParamCount() const { return static_cast<int>(params.size()); }
   int DeclaredParamCount() const { return declaredParamCount; }
   bool IsParamIndex(int index) const { return index >= 0 && index < ParamCount(); }
-  IEffectParam* Param(int index) { return IsParamIndex(index) ? params[index].get() : nullptr; }
+  IEffectParam* Param(int index) final {
+    return IsParamIndex(index) ? params[index].get() : nullptr;
+  }
   bool SerializeParams(StateChunk& chunk, bool all);
   int UnserializeParams(const StateChunk& chunk, int start, bool all);
-  void SetParameterFromGUI(int index, double normalized);
+  void SetParameterFromGUI(int index, double normalized) final;
   void ParamReset();
 
   // Program slots.

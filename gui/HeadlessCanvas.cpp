@@ -4,7 +4,7 @@
 
 #include "raster/PngWriter.h"
 
-HeadlessCanvas::HeadlessCanvas(IEffectBase* plug, int w, int h, int fps)
+HeadlessCanvas::HeadlessCanvas(IEffectForEditor* plug, int w, int h, int fps)
     : ICanvasRaster(plug, w, h, fps) {}
 
 bool HeadlessCanvas::PresentRect(const PixelRect&) {

@@ -12,7 +12,7 @@
 
 class HeadlessCanvas : public ICanvasRaster {
  public:
-  HeadlessCanvas(IEffectBase* plug, int width, int height, int framesPerSecond = 24);
+  HeadlessCanvas(IEffectForEditor* plug, int width, int height, int framesPerSecond = 24);
 
   bool PresentRect(const PixelRect& rect) override;
   bool DrawText(const TextStyle& style, const char* text, const PixelRect& rect) override;

@@ -4,11 +4,11 @@
 
 #include "gui/ICanvas.h"
 
-IBitmapWidget::IBitmapWidget(IEffectBase* plug, const PixelRect& rect, int paramIndex,
+IBitmapWidget::IBitmapWidget(IEffectForEditor* plug, const PixelRect& rect, int paramIndex,
                              const FrameBitmap& bitmap, BlendSpec blend)
     : IWidget(plug, rect, paramIndex, blend), image(bitmap) {}
 
-IBitmapWidget::IBitmapWidget(IEffectBase* plug, int x, int y, int paramIndex,
+IBitmapWidget::IBitmapWidget(IEffectForEditor* plug, int x, int y, int paramIndex,
                              const FrameBitmap& bitmap, BlendSpec blend)
     : IBitmapWidget(plug, PixelRect(x, y, x + bitmap.W, y + bitmap.FrameHeight()), paramIndex,
                     bitmap, blend) {}

@@ -6,10 +6,10 @@
 
 class IBitmapWidget : public IWidget {
  public:
-  IBitmapWidget(IEffectBase* plug, const PixelRect& rect, int paramIndex, const FrameBitmap& image,
-                BlendSpec blend = {});
+  IBitmapWidget(IEffectForEditor* plug, const PixelRect& rect, int paramIndex,
+                const FrameBitmap& image, BlendSpec blend = {});
   // At (x, y) with the size of one frame.
-  IBitmapWidget(IEffectBase* plug, int x, int y, int paramIndex, const FrameBitmap& image,
+  IBitmapWidget(IEffectForEditor* plug, int x, int y, int paramIndex, const FrameBitmap& image,
                 BlendSpec blend = {});
 
   bool Draw(ICanvas& graphics) override;

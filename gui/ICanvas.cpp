@@ -1,10 +1,11 @@
 #include "gui/ICanvas.h"
 
-#include "core/IEffectBase.h"
+#include "core/IEffectForEditor.h"
+#include "core/IEffectParam.h"
 #include "gui/IBitmapWidget.h"
 #include "gui/IWidget.h"
 
-ICanvas::ICanvas(IEffectBase* plugIn, int w, int h, int fps)
+ICanvas::ICanvas(IEffectForEditor* plugIn, int w, int h, int fps)
     : plug(plugIn), width(w), height(h), framesPerSecond(fps > 0 ? fps : 24) {}
 
 ICanvas::~ICanvas() {

@@ -16,13 +16,13 @@
 #include "gui/GraphicsTypes.h"
 #include "gui/IMenuModel.h"
 
-class IEffectBase;
+class IEffectForEditor;
 class IEffectParam;
 class IWidget;
 
 class ICanvas : public IEffectEditor {
  public:
-  ICanvas(IEffectBase* plug, int width, int height, int framesPerSecond = 24);
+  ICanvas(IEffectForEditor* plug, int width, int height, int framesPerSecond = 24);
   // Controls go from the last to the first.
   ~ICanvas() override;
 
@@ -109,7 +109,7 @@ class ICanvas : public IEffectEditor {
 
   int ControlCount() const { return static_cast<int>(controls.size()); }
   IWidget* Control(int i) const { return controls[i].get(); }
-  IEffectBase* Plug() const { return plug; }
+  IEffectForEditor* Plug() const { return plug; }
   int FramesPerSecond() const { return framesPerSecond; }
   const PixelRect& DrawClip() const { return drawClip; }
   bool AcceptsFileDrops() const { return acceptDrops; }
@@ -122,7 +122,7 @@ class ICanvas : public IEffectEditor {
   // enabled control whose target contains the point; -1 for none.
   int ControlAt(int x, int y);
 
-  IEffectBase* plug;
+  IEffectForEditor* plug;
   int width, height;
   PixelRect drawClip;  // where bitmap drawing may land during a draw
 

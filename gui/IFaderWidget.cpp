@@ -11,7 +11,7 @@ PixelRect FaderRect(int x, int y, int length, const FrameBitmap& handle, int dir
 
 }  // namespace
 
-IFaderWidget::IFaderWidget(IEffectBase* plug, int x, int y, int length, int paramIndex,
+IFaderWidget::IFaderWidget(IEffectForEditor* plug, int x, int y, int length, int paramIndex,
                            const FrameBitmap& handleImage, int dir, BlendSpec blend)
     : IWidget(plug, FaderRect(x, y, length, handleImage, dir), paramIndex, blend),
       travelLength(length),

@@ -9,7 +9,7 @@ class IFaderWidget : public IWidget {
  public:
   enum Direction : int { kVertical = 0, kHorizontal = 1 };
 
-  IFaderWidget(IEffectBase* plug, int x, int y, int length, int paramIndex,
+  IFaderWidget(IEffectForEditor* plug, int x, int y, int length, int paramIndex,
                const FrameBitmap& handle, int direction = kHorizontal, BlendSpec blend = {});
 
   void MouseDown(int x, int y, const MouseMods& mods) override;

@@ -2,7 +2,7 @@
 
 #include "gui/ICanvas.h"
 
-IFileButtonWidget::IFileButtonWidget(IEffectBase* plug, const PixelRect& rect, int paramIndex,
+IFileButtonWidget::IFileButtonWidget(IEffectForEditor* plug, const PixelRect& rect, int paramIndex,
                                      const FrameBitmap& bitmap, int fileAction)
     : IWidget(plug, rect, paramIndex), image(bitmap), action(fileAction) {}
 

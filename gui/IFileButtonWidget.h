@@ -14,7 +14,7 @@ class IFileButtonWidget : public IWidget {
   enum Action : int { kOpen = 0, kSave = 1 };
   enum State : int { kIdle = 0, kSelecting = 1, kDone = 2 };
 
-  IFileButtonWidget(IEffectBase* plug, const PixelRect& rect, int paramIndex,
+  IFileButtonWidget(IEffectForEditor* plug, const PixelRect& rect, int paramIndex,
                     const FrameBitmap& image, int action = kOpen);
 
   void MouseDown(int x, int y, const MouseMods& mods) override;

@@ -4,7 +4,7 @@
 
 #include "gui/ICanvas.h"
 
-IKnobStripWidget::IKnobStripWidget(IEffectBase* plug, int x, int y, int paramIndex,
+IKnobStripWidget::IKnobStripWidget(IEffectForEditor* plug, int x, int y, int paramIndex,
                                    const FrameBitmap& image, int dir, double gear, BlendSpec blend)
     : IKnobWidget(plug, PixelRect(x, y, x + image.W, y + image.FrameHeight()), paramIndex, dir,
                   gear, blend),

@@ -6,7 +6,7 @@
 class IKnobStripWidget : public IKnobWidget {
  public:
   // At (x, y) with the size of one frame.
-  IKnobStripWidget(IEffectBase* plug, int x, int y, int paramIndex, const FrameBitmap& strip,
+  IKnobStripWidget(IEffectForEditor* plug, int x, int y, int paramIndex, const FrameBitmap& strip,
                    int direction = kVertical, double gearing = 4.0, BlendSpec blend = {});
 
   bool Draw(ICanvas& graphics) override;

@@ -1,6 +1,6 @@
 #include "gui/IKnobWidget.h"
 
-IKnobWidget::IKnobWidget(IEffectBase* plug, const PixelRect& rect, int paramIndex, int dir,
+IKnobWidget::IKnobWidget(IEffectForEditor* plug, const PixelRect& rect, int paramIndex, int dir,
                          double gear, BlendSpec blend)
     : IWidget(plug, rect, paramIndex, blend), direction(dir), gearing(gear) {}
 

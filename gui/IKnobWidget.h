@@ -9,8 +9,8 @@ class IKnobWidget : public IWidget {
  public:
   enum Direction : int { kVertical = 0, kHorizontal = 1 };
 
-  IKnobWidget(IEffectBase* plug, const PixelRect& rect, int paramIndex, int direction = kVertical,
-              double gearing = 4.0, BlendSpec blend = {});
+  IKnobWidget(IEffectForEditor* plug, const PixelRect& rect, int paramIndex,
+              int direction = kVertical, double gearing = 4.0, BlendSpec blend = {});
 
   void MouseDrag(int x, int y, int dX, int dY, const MouseMods& mods) override;
 

@@ -1,9 +1,10 @@
 #include "gui/ISpinnerWidget.h"
 
-#include "core/IEffectBase.h"
+#include "core/IEffectForEditor.h"
+#include "core/IEffectParam.h"
 #include "gui/ICanvas.h"
 
-ISpinnerWidget::ISpinnerWidget(IEffectBase* plug, const PixelRect& rect, int paramIndex,
+ISpinnerWidget::ISpinnerWidget(IEffectForEditor* plug, const PixelRect& rect, int paramIndex,
                                const TextStyle& style, bool value, bool label, int dir, double gear,
                                IEffectParam* own)
     : ITextWidget(plug, rect, style, "", paramIndex),

@@ -12,9 +12,9 @@ class ISpinnerWidget : public ITextWidget {
  public:
   enum Direction : int { kVertical = 0, kHorizontal = 1 };
 
-  ISpinnerWidget(IEffectBase* plug, const PixelRect& rect, int paramIndex, const TextStyle& style,
-                 bool showValue = true, bool showLabel = true, int direction = kVertical,
-                 double gearing = 8.0, IEffectParam* ownParam = nullptr);
+  ISpinnerWidget(IEffectForEditor* plug, const PixelRect& rect, int paramIndex,
+                 const TextStyle& style, bool showValue = true, bool showLabel = true,
+                 int direction = kVertical, double gearing = 8.0, IEffectParam* ownParam = nullptr);
 
   void MouseDrag(int x, int y, int dX, int dY, const MouseMods& mods) override;
   void MouseWheel(int x, int y, const MouseMods& mods, int notches) override;

@@ -5,7 +5,7 @@
 #include "gui/ICanvas.h"
 #include "platform/TextCopy.h"
 
-ITextWidget::ITextWidget(IEffectBase* plug, const PixelRect& rect, const TextStyle& textStyle,
+ITextWidget::ITextWidget(IEffectForEditor* plug, const PixelRect& rect, const TextStyle& textStyle,
                          const char* initial, int paramIndex)
     : IWidget(plug, rect, paramIndex),
       style(textStyle),

@@ -9,7 +9,7 @@
 
 class ITextWidget : public IWidget {
  public:
-  ITextWidget(IEffectBase* plug, const PixelRect& rect, const TextStyle& style,
+  ITextWidget(IEffectForEditor* plug, const PixelRect& rect, const TextStyle& style,
               const char* text = "", int paramIndex = -1);
 
   bool Draw(ICanvas& graphics) override;

@@ -2,11 +2,12 @@
 
 #include <cstring>
 
-#include "core/IEffectBase.h"
+#include "core/IEffectForEditor.h"
+#include "core/IEffectParam.h"
 #include "gui/ICanvas.h"
 #include "platform/SafeConvert.h"
 
-IWidget::IWidget(IEffectBase* plugIn, const PixelRect& rect, int index, BlendSpec blendSpec)
+IWidget::IWidget(IEffectForEditor* plugIn, const PixelRect& rect, int index, BlendSpec blendSpec)
     : plug(plugIn), drawRect(rect), targetRect(rect), paramIndex(index), blend(blendSpec) {}
 
 void IWidget::MouseDown(int, int, const MouseMods& mods) {

@@ -1,8 +1,10 @@
 // The base of every editor control: a draw rectangle, a mouse (target)
 // rectangle, an optional parameter with a normalised value, and the dirty,
 // hidden and grayed state the canvas draws by. The canvas owns its controls and
-// calls them on the GUI thread; the effect's threads only reach SetValueFromHost
-// and MarkDirty(false), which write plain fields without a lock.
+// calls them on the GUI thread; they reach the plug-in through
+// IEffectForEditor. Host entries reach SetValueFromHost and MarkDirty(false)
+// through the canvas's SetParameterFromPlug, under the plug-in lock on the
+// host's thread; they write plain fields without a lock.
 #pragma once
 
 #include <memory>
@@ -12,11 +14,11 @@
 #include "gui/ISubject.h"
 
 class ICanvas;
-class IEffectBase;
+class IEffectForEditor;
 
 class IWidget : public ISubject {
  public:
-  IWidget(IEffectBase* plug, const PixelRect& rect, int paramIndex = -1, BlendSpec blend = {});
+  IWidget(IEffectForEditor* plug, const PixelRect& rect, int paramIndex = -1, BlendSpec blend = {});
   ~IWidget() override = default;
 
   virtual void MouseDown(int x, int y, const MouseMods& mods);
@@ -58,7 +60,7 @@ class IWidget : public ISubject {
   void DisablePrompt(bool disable) { promptDisabled = disable; }
   void SetDoubleClickAsSingle(bool single) { doubleClickAsSingle = single; }
 
-  IEffectBase* Plug() const { return plug; }
+  IEffectForEditor* Plug() const { return plug; }
   const PixelRect& DrawRect() const { return drawRect; }
   const PixelRect& TargetRect() const { return targetRect; }
   int ParamIndex() const { return paramIndex; }
@@ -74,7 +76,7 @@ class IWidget : public ISubject {
 
  protected:
   ICanvas* canvas = nullptr;
-  IEffectBase* plug;
+  IEffectForEditor* plug;
   PixelRect drawRect;
   PixelRect targetRect;
   int paramIndex;
