@@ -5,11 +5,8 @@
 #include "raster/PngWriter.h"
 
 HeadlessCanvas::HeadlessCanvas(IEffectForEditor* plug, int w, int h, int fps)
-    : ICanvasRaster(plug, w, h, fps) {}
-
-bool HeadlessCanvas::PresentRect(const PixelRect&) {
-  ++presented;
-  return true;
+    : ICanvasRaster(plug, w, h, fps) {
+  SetWindowHost(this);
 }
 
 bool HeadlessCanvas::DrawText(const TextStyle& style, const char* string, const PixelRect& rect) {
@@ -23,27 +20,18 @@ bool HeadlessCanvas::DrawText(const TextStyle& style, const char* string, const 
   return drawn;
 }
 
-bool HeadlessCanvas::BuildNativeMenu(void*, int*, const IMenuModel&) { return false; }
-
-void HeadlessCanvas::PromptUserInput(IWidget*, IEffectParam*, bool) {}
-
-void HeadlessCanvas::HostDirectory(std::string* path) { path->clear(); }
-
-void HeadlessCanvas::PluginDirectory(std::string* path) { path->clear(); }
-
-void HeadlessCanvas::PromptForFile(std::string* path, int, const std::string&) { path->clear(); }
-
-bool HeadlessCanvas::PromptForColor(ArgbColor*, const char*) { return false; }
-
-bool HeadlessCanvas::OpenUrl(const char*, const char*, const char*, const char*) { return false; }
-
 void* HeadlessCanvas::OpenWindow(void*) { return nullptr; }
 
 void HeadlessCanvas::CloseWindow() {}
 
-void* HeadlessCanvas::GetWindowHandle() { return nullptr; }
+bool HeadlessCanvas::PresentRect(const PixelRect&) {
+  ++presented;
+  return true;
+}
 
-void HeadlessCanvas::PopupParamMenu(IWidget*, IEffectParam*, int) {}
+void HeadlessCanvas::PromptUserInput(IWidget*, IEffectParam*, bool) {}
+
+void HeadlessCanvas::PromptForFile(std::string* path, int, const std::string&) { path->clear(); }
 
 bool HeadlessCanvas::WritePng(const std::string& path) const {
   return ::WritePng(drawBitmap.Pixels(), drawBitmap.Width(), drawBitmap.Height(),

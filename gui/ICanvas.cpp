@@ -4,6 +4,7 @@
 #include "core/IEffectParam.h"
 #include "gui/IBitmapWidget.h"
 #include "gui/IWidget.h"
+#include "gui/IWindowHost.h"
 
 ICanvas::ICanvas(IEffectForEditor* plugIn, int w, int h, int fps)
     : plug(plugIn), width(w), height(h), framesPerSecond(fps > 0 ? fps : 24) {}
@@ -13,7 +14,7 @@ ICanvas::~ICanvas() {
 }
 
 int ICanvas::AttachControl(std::unique_ptr<IWidget> control) {
-  control->SetCanvas(this);
+  control->SetWindowHost(windowHost);
   controls.push_back(std::move(control));
   return ControlCount() - 1;
 }
@@ -23,7 +24,7 @@ void ICanvas::AttachBackground(int id, const char* name) {
   auto background =
       std::make_unique<IBitmapWidget>(plug, PixelRect(0, 0, bitmap.W, bitmap.FrameHeight()), -1,
                                       bitmap, BlendSpec(BlendSpec::kClobber, 1.0f));
-  background->SetCanvas(this);
+  background->SetWindowHost(windowHost);
   controls.insert(controls.begin(), std::move(background));
 }
 
@@ -66,6 +67,19 @@ void ICanvas::DropFile(const char* path) {
 
 void ICanvas::DropFile2(const char* path) {
   if (acceptDrops2 && plug != nullptr) plug->SecondFileDropped(path);
+}
+
+void ICanvas::SetWindowHost(IWindowHost* host) {
+  windowHost = host;
+  for (auto& control : controls) control->SetWindowHost(host);
+}
+
+bool ICanvas::OpenEditor(void* parent) {
+  return windowHost != nullptr && windowHost->OpenWindow(parent) != nullptr;
+}
+
+void ICanvas::CloseEditor() {
+  if (windowHost != nullptr) windowHost->CloseWindow();
 }
 
 void ICanvas::SetParameterFromPlug(int index, double value, bool normalized) {
@@ -216,5 +230,5 @@ bool ICanvas::Draw(const PixelRect& rect) {
       dirtyControl.MarkClean();
     }
   }
-  return PresentRect(rect);
+  return windowHost == nullptr || windowHost->PresentRect(rect);
 }

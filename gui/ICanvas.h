@@ -2,23 +2,21 @@
 // the background, later controls lie in front), dispatches mouse and key
 // events to them, collects what must be redrawn and offers drawing operations.
 // The drawing layer (ICanvasRaster) implements the drawing operations on a
-// bitmap; a window host (or the headless canvas) presents the result and
-// provides dialogs and text entry. All of it runs on the GUI thread; the
-// plug-in base owns the canvas and calls the IEffectEditor operations under
-// the plug-in lock.
+// bitmap; the window host registered with it (IWindowHost) puts the result on
+// the screen and runs the prompts. All of it runs on the GUI thread, except
+// that the plug-in base, which owns the canvas, calls the IEffectEditor
+// operations under the plug-in lock from its host entries.
 #pragma once
 
 #include <memory>
-#include <string>
 #include <vector>
 
 #include "core/IEffectEditor.h"
 #include "gui/GraphicsTypes.h"
-#include "gui/IMenuModel.h"
 
 class IEffectForEditor;
-class IEffectParam;
 class IWidget;
+class IWindowHost;
 
 class ICanvas : public IEffectEditor {
  public:
@@ -26,9 +24,8 @@ class ICanvas : public IEffectEditor {
   // Controls go from the last to the first.
   ~ICanvas() override;
 
-  // Drawing, presentation and platform services.
+  // Drawing operations.
   void PrepareDraw() override = 0;
-  virtual bool PresentRect(const PixelRect& rect) = 0;
   virtual bool DrawBitmap(const FrameBitmap& bitmap, const PixelRect& dest, int srcX, int srcY,
                           const BlendSpec& blend) = 0;
   virtual bool DrawRotatedBitmap(const FrameBitmap& bitmap, int centreX, int centreY, double angle,
@@ -52,19 +49,8 @@ class ICanvas : public IEffectEditor {
   virtual std::uint32_t* GetPixelData() = 0;
   virtual bool FillTriangle(int x1, int y1, int x2, int y2, int x3, int y3, const ArgbColor& color,
                             const BlendSpec& blend) = 0;
-  virtual bool BuildNativeMenu(void* nativeMenu, int* runningId, const IMenuModel& menu) = 0;
+  // Deletes every control and tells the plug-in the new size.
   virtual void Resize(int w, int h);
-  virtual bool IsWindowOpen() { return GetWindowHandle() != nullptr; }
-  virtual void PromptUserInput(IWidget* control, IEffectParam* param, bool textMode) = 0;
-  virtual void HostDirectory(std::string* path) = 0;
-  virtual void PluginDirectory(std::string* path) = 0;
-  virtual void PromptForFile(std::string* path, int action, const std::string& directory) = 0;
-  virtual bool PromptForColor(ArgbColor* color, const char* prompt) = 0;
-  virtual bool OpenUrl(const char* url, const char* title, const char* confirm,
-                       const char* failure) = 0;
-  virtual void* OpenWindow(void* parent) = 0;
-  virtual void CloseWindow() = 0;
-  virtual void* GetWindowHandle() = 0;
   virtual FrameBitmap LoadBitmap(int id, const char* name, int frames = 1) = 0;
   virtual FrameBitmap ScaleBitmap(const FrameBitmap& bitmap, int w, int h) = 0;
   virtual FrameBitmap CropBitmap(const FrameBitmap& bitmap, const PixelRect& rect) = 0;
@@ -73,7 +59,6 @@ class ICanvas : public IEffectEditor {
   virtual bool DrawHorizontalLine(const ArgbColor& color, int y, int xLo, int xHi);
   virtual void RetainBitmap(PxBitmap* bitmap) = 0;
   virtual void ReleaseBitmap(PxBitmap* bitmap) = 0;
-  virtual void PopupParamMenu(IWidget* control, IEffectParam* param, int itemsPerColumn) = 0;
   virtual void SetAcceptFileDrops(bool accept) { acceptDrops = accept; }
   virtual void SetAcceptFileDrops2(bool accept) { acceptDrops2 = accept; }
   virtual void DropFile(const char* path);
@@ -83,8 +68,9 @@ class ICanvas : public IEffectEditor {
   void SetParameterFromPlug(int index, double value, bool normalized) override;
   int Width() const override { return width; }
   int Height() const override { return height; }
-  bool OpenEditor(void* parent) override { return OpenWindow(parent) != nullptr; }
-  void CloseEditor() override { CloseWindow(); }
+  // Through the window host; without one there is no window to open.
+  bool OpenEditor(void* parent) override;
+  void CloseEditor() override;
 
   // Appends and takes ownership; returns the control's index.
   int AttachControl(std::unique_ptr<IWidget> control);
@@ -121,6 +107,9 @@ class ICanvas : public IEffectEditor {
   // The control under (x, y): the captured one, else the frontmost visible,
   // enabled control whose target contains the point; -1 for none.
   int ControlAt(int x, int y);
+  // A window host deriving from a canvas registers itself on construction; the
+  // controls get it too.
+  void SetWindowHost(IWindowHost* host);
 
   IEffectForEditor* plug;
   int width, height;
@@ -130,6 +119,7 @@ class ICanvas : public IEffectEditor {
   void Capture(int index, int x, int y, const MouseMods& mods);
 
   std::vector<std::unique_ptr<IWidget>> controls;
+  IWindowHost* windowHost = nullptr;
   int framesPerSecond;
   int captured = -1;
   int lastX = 0, lastY = 0;

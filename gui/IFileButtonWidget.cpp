@@ -1,16 +1,17 @@
 #include "gui/IFileButtonWidget.h"
 
 #include "gui/ICanvas.h"
+#include "gui/IWindowHost.h"
 
 IFileButtonWidget::IFileButtonWidget(IEffectForEditor* plug, const PixelRect& rect, int paramIndex,
                                      const FrameBitmap& bitmap, int fileAction)
     : IWidget(plug, rect, paramIndex), image(bitmap), action(fileAction) {}
 
 void IFileButtonWidget::MouseDown(int, int, const MouseMods&) {
-  if (canvas == nullptr) return;
+  if (windowHost == nullptr) return;
   state = kSelecting;
   MarkDirty(false);
-  canvas->PromptForFile(&chosenPath, action, directory);
+  windowHost->PromptForFile(&chosenPath, action, directory);
   value += 1.0;
   if (value > 1.0) value = 0.0;
   state = kDone;

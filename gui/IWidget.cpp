@@ -4,7 +4,7 @@
 
 #include "core/IEffectForEditor.h"
 #include "core/IEffectParam.h"
-#include "gui/ICanvas.h"
+#include "gui/IWindowHost.h"
 #include "platform/SafeConvert.h"
 
 IWidget::IWidget(IEffectForEditor* plugIn, const PixelRect& rect, int index, BlendSpec blendSpec)
@@ -119,8 +119,8 @@ void IWidget::SetValueFromMenuItem(const IMenuModel&, int item) {
 }
 
 void IWidget::PromptUserInput() {
-  if (paramIndex < 0 || promptDisabled || canvas == nullptr) return;
-  canvas->PromptUserInput(this, plug != nullptr ? plug->Param(paramIndex) : nullptr, false);
+  if (paramIndex < 0 || promptDisabled || windowHost == nullptr) return;
+  windowHost->PromptUserInput(this, plug != nullptr ? plug->Param(paramIndex) : nullptr, false);
   redrawPending = true;
 }
 

@@ -1,10 +1,11 @@
 // The base of every editor control: a draw rectangle, a mouse (target)
 // rectangle, an optional parameter with a normalised value, and the dirty,
-// hidden and grayed state the canvas draws by. The canvas owns its controls and
-// calls them on the GUI thread; they reach the plug-in through
-// IEffectForEditor. Host entries reach SetValueFromHost and MarkDirty(false)
-// through the canvas's SetParameterFromPlug, under the plug-in lock on the
-// host's thread; they write plain fields without a lock.
+// hidden and grayed state the canvas draws by. The canvas owns its controls,
+// calls them on the GUI thread and hands them its window host for prompts;
+// they reach the plug-in through IEffectForEditor. Host entries reach
+// SetValueFromHost and MarkDirty(false) through the canvas's
+// SetParameterFromPlug, under the plug-in lock on the host's thread; they write
+// plain fields without a lock.
 #pragma once
 
 #include <memory>
@@ -15,6 +16,7 @@
 
 class ICanvas;
 class IEffectForEditor;
+class IWindowHost;
 
 class IWidget : public ISubject {
  public:
@@ -47,11 +49,12 @@ class IWidget : public ISubject {
   virtual void SetValueFromMenuItem(const IMenuModel& menu, int item);
   virtual void Idle() {}
 
-  // Opens value entry for the parameter through the canvas, unless disabled.
+  // Opens value entry for the parameter through the window host, unless disabled.
   void PromptUserInput();
   void SetValueFromUserInput(double v);
 
-  void SetCanvas(ICanvas* owner) { canvas = owner; }
+  // The canvas hands its window host to each control it holds.
+  void SetWindowHost(IWindowHost* host) { windowHost = host; }
   void SetTargetRect(const PixelRect& rect) { targetRect = rect; }
   void SetClamp(double low, double high) {
     clampLow = low;
@@ -75,7 +78,7 @@ class IWidget : public ISubject {
   static constexpr int kMenuColumnItems = 24;
 
  protected:
-  ICanvas* canvas = nullptr;
+  IWindowHost* windowHost = nullptr;  // for prompts; none without a window host
   IEffectForEditor* plug;
   PixelRect drawRect;
   PixelRect targetRect;
