@@ -1,6 +1,7 @@
-// A line of text in a style, set by the effect (SetTextFromPlug, also from its
-// parameter handlers) and drawn by the canvas at the top of the rectangle.
-// Grayed out it draws in a dimmed colour. Owns its text.
+// A line of text in a style, drawn by the canvas at the top of the rectangle.
+// Grayed out it draws in a dimmed colour. Owns its text, which only the GUI
+// thread writes: the editor copies the effect's texts in on its timer, so no
+// handler or audio code ever touches the string.
 #pragma once
 
 #include <string>
