@@ -1,5 +1,6 @@
-// The module's exported entry: one Stretch per call, created under a process-wide
-// lock, handed to the host as its embedded effect record.
+// The module's exported entry, the one place that builds the product: one
+// Stretch per call, created under a process-wide lock, handed to the host as
+// its embedded effect record.
 #include <mutex>
 #include <new>
 
