@@ -135,6 +135,10 @@ void Stretch::SwitchToSpare() {
   clips[currentClip].Clear();
   currentClip = (currentClip + 1) % 2;
   const AudioFile& clip = clips[currentClip];
+  // The spectrograph lets go of the frames before the analysis clears them;
+  // FeedDisplays hands them back once they are complete.
+  displays.spectrumFrames.store(nullptr, std::memory_order_release);
+  D::MarkDirty(displays.spectrumRevision);
   engine.ResetAnalysis(&clip, TruncToInt32(clip.length));
   engine.ClearOutputHops();
 }
@@ -243,7 +247,7 @@ void Stretch::RefreshDisplays(int n, int length) {
 void Stretch::FeedDisplays() {
   RunContourFeed();
   displays.waveform.FillOverview(clips[currentClip].left);
-  displays.spectrumFrames = &engine.frames[0];
+  displays.spectrumFrames.store(&engine.frames[0], std::memory_order_release);
   D::MarkDirty(displays.spectrumRevision);
 }
 

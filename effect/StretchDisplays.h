@@ -74,8 +74,11 @@ class StretchDisplays {
   ColumnDisplay waveform;  // the clip's overview with cursor and region band
   ColumnDisplay contour;   // the transient curve as bars
 
-  // The spectrograph's frame source and rate.
-  const FftBufferList* spectrumFrames = nullptr;
+  // The spectrograph's frame source and rate. The source is the first
+  // channel's frame list while that holds a finished analysis, and null from
+  // the moment a new analysis clears it until the analysis ends: the editor
+  // draws the frames without a lock, so it must never see them cleared or grow.
+  std::atomic<const FftBufferList*> spectrumFrames{nullptr};
   double spectrumSampleRate = 44100.0;
   std::atomic<std::uint32_t> spectrumRevision{0};
 

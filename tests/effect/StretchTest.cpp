@@ -431,7 +431,7 @@ TEST_F(StretchTest, AnalysisFeedsTheDisplays) {
       largest = std::max(largest, std::round(samples[position++] * 32767) / 32768);
     ASSERT_NEAR(displays.waveform.values[column], largest, 1e-4) << column;
   }
-  EXPECT_EQ(displays.spectrumFrames, &stretch->Engine().frames[0]);
+  EXPECT_EQ(displays.spectrumFrames.load(), &stretch->Engine().frames[0]);
   const int frames = stretch->Engine().transientCurve.count;
   ASSERT_GT(frames, 0);
   const double step = 500.0 / frames;
@@ -451,6 +451,40 @@ TEST_F(StretchTest, AnalysisFeedsTheDisplays) {
   Set(kRegEnd, 0.752);
   EXPECT_EQ(displays.waveform.bandStart, 125);
   EXPECT_EQ(displays.waveform.bandEnd, 376);
+}
+
+// The spectrograph draws the frames without a lock: from the load that clears
+// them until the analysis has grown them all again, it has no source.
+TEST_F(StretchTest, SpectrographHasNoFramesWhileTheyAreClearedOrGrow) {
+  const D& displays = stretch->Displays();
+  const FftBufferList* const frames = &stretch->Engine().frames[0];
+  auto analyseWatching = [&](const char* step) {
+    ASSERT_TRUE(stretch->Engine().analysisPending) << step;
+    while (stretch->Engine().analysisPending) {
+      ASSERT_EQ(displays.spectrumFrames.load(), nullptr) << step;
+      Process(512);
+    }
+    EXPECT_EQ(displays.spectrumFrames.load(), frames) << step;
+    EXPECT_GT(frames->Count(), 0) << step;
+  };
+  const std::string first = WriteMono("spectrum-first.wav", Tone(9000, 440));
+  stretch->LoadFile(first.c_str());
+  analyseWatching("first load");
+
+  std::uint32_t revision = displays.spectrumRevision.load();
+  stretch->LoadFile(WriteMono("spectrum-second.wav", Tone(12000, 660)).c_str());
+  EXPECT_NE(displays.spectrumRevision.load(), revision);
+  analyseWatching("second load");
+
+  // A failed load leaves the finished frames in place.
+  stretch->LoadFile("/nonexistent/spectrum.wav");
+  EXPECT_EQ(displays.spectrumFrames.load(), frames);
+
+  // A rate change analyses the converted clip again.
+  revision = displays.spectrumRevision.load();
+  Dispatch(effSetSampleRate, 0, 0, nullptr, 48000.f);
+  EXPECT_NE(displays.spectrumRevision.load(), revision);
+  analyseWatching("rate change");
 }
 
 TEST_F(StretchTest, DisplayTickEveryTenthOfASecond) {
