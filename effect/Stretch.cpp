@@ -417,6 +417,7 @@ void Stretch::OnRegEnd(const StretchParamSpec&, double v) {
 
 void Stretch::OnFileLoad(const StretchParamSpec&, double) {
   ResetToRest(kFileLoad);
-  if (stateJustLoaded) return;
-  if (!displays.chosenPath.empty()) LoadFile(displays.chosenPath.c_str());
+  // Only a file the user has just picked in the dialog loads: host
+  // automation, program changes and state loads run this handler too.
+  if (displays.TakeChosenFile() && !stateJustLoaded) LoadFile(displays.chosenPath.c_str());
 }

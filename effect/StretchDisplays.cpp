@@ -38,6 +38,17 @@ void StretchDisplays::ShowFileName(const std::string& path) {
   }
 }
 
+void StretchDisplays::ChooseFile(const std::string& path) {
+  chosenPath = path;
+  fileChosen = true;
+}
+
+bool StretchDisplays::TakeChosenFile() {
+  const bool chosen = fileChosen;
+  fileChosen = false;
+  return chosen;
+}
+
 void StretchDisplays::ColumnDisplay::FillOverview(const ExtensibleSampleBuffer<double>& samples) {
   const int length = samples.length;
   const double s = static_cast<double>(length) / kColumns;

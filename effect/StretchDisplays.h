@@ -87,12 +87,22 @@ class StretchDisplays {
   std::atomic<std::uint32_t> xyRevision{0};
 
   // Written by the editor: the envelope's four points in its control order
-  // (E2, E3, E1, E4 as x, y pairs; the initial shape is full volume), and the
-  // file selector's last chosen path.
+  // (E2, E3, E1, E4 as x, y pairs; the initial shape is full volume).
   double envelopeControl[8] = {0.0, 1.0, 1.0, 1.0, 0.0, 0.0, 1.0, 0.0};
+
+  // The file selector's dialog. The editor calls ChooseFile, holding the
+  // plug-in lock, when the user picks a file, and then changes FileLoad; the
+  // FileLoad handler takes each pick once. Host automation and program
+  // changes run that handler too, and find no pick to load.
+  void ChooseFile(const std::string& path);
+  // True once for each pick; chosenPath then names the file.
+  bool TakeChosenFile();
   std::string chosenPath;
 
   static void MarkDirty(std::atomic<std::uint32_t>& revision) {
     revision.fetch_add(1, std::memory_order_release);
   }
+
+ private:
+  bool fileChosen = false;
 };

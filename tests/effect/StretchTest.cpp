@@ -357,11 +357,21 @@ TEST_F(StretchTest, LongPathsShowTheirLastSixtyFourCharacters) {
   }
 }
 
-TEST_F(StretchTest, FileLoadReadsTheSelectorOnlyOutsideAStateLoad) {
-  const std::string path = WriteMono("chosen.wav", Tone(2000, 440));
-  stretch->Displays().chosenPath = path;
+// FileLoad changes come from the file selector, from host automation, from
+// program changes and from state loads; only a file the user has just picked
+// in the dialog is loaded, once.
+TEST_F(StretchTest, FileLoadLoadsOnlyAFilePickedInTheDialog) {
+  const std::string picked = WriteMono("picked.wav", Tone(2000, 440));
+  const std::string dropped = WriteMono("dropped.wav", Tone(3000, 440));
+  D& displays = stretch->Displays();
 
-  // A state whose FileLoad is on: the selector is not read and FileLoad rests.
+  // A path the selector holds without a pick loads nothing.
+  displays.chosenPath = picked;
+  Set(kFileLoad, 1);
+  EXPECT_EQ(stretch->FilePath(), "");
+  EXPECT_EQ(stretch->Param(kFileLoad)->Value(), 0.0);
+
+  // A state whose FileLoad is on loads nothing either, and FileLoad rests.
   StateChunk onState;
   for (int i = 0; i < kStretchParamCount; ++i)
     onState.AppendDouble(i == kFileLoad ? 1.0 : stretch->Param(i)->Value());
@@ -373,15 +383,28 @@ TEST_F(StretchTest, FileLoadReadsTheSelectorOnlyOutsideAStateLoad) {
   Process(64);
   EXPECT_FALSE(stretch->stateJustLoaded);
 
-  // Automation of FileLoad loads the chosen file again.
+  // The pick loads.
+  displays.ChooseFile(picked);
   Set(kFileLoad, 1);
-  EXPECT_EQ(stretch->FilePath(), path);
+  EXPECT_EQ(stretch->FilePath(), picked);
   EXPECT_EQ(stretch->Param(kFileLoad)->Value(), 0.0);
-  // With no chosen path nothing happens beyond the reset.
-  stretch->Displays().chosenPath.clear();
+
+  // After another file was dropped, neither a program change (which runs
+  // every handler), nor automation, nor a new open brings the pick back.
+  stretch->FileDropped(dropped.c_str());
   const int clip = stretch->CurrentClip();
+  Dispatch(effSetProgram, 0, 2);
   Set(kFileLoad, 1);
+  Dispatch(effOpen);
+  EXPECT_EQ(stretch->FilePath(), dropped);
   EXPECT_EQ(stretch->CurrentClip(), clip);
+  EXPECT_EQ(Current().length, 3000);
+
+  // Picking the same file again loads it again.
+  displays.ChooseFile(picked);
+  Set(kFileLoad, 1);
+  EXPECT_EQ(stretch->FilePath(), picked);
+  EXPECT_NE(stretch->CurrentClip(), clip);
 }
 
 TEST_F(StretchTest, AuditionTurnedOnTwiceResetsThePositionOnce) {
