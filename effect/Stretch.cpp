@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "effect/StretchStateTrailer.h"
 #include "platform/SafeConvert.h"
 
 namespace {
@@ -25,6 +26,7 @@ Stretch::Stretch(audioMasterCallback host)
   engine.Configure();
   engine.onAnalysisFinished = [this] { FeedDisplays(); };
   InitParamsFromSpecs();
+  ApplyEnvelope(VolumeContour::kInitialPoints);
   displays.Hide(D::kProgressBar, true);
   SetRate(44100.0);
 }
@@ -100,7 +102,10 @@ void Stretch::FileDropped(const char* path) {
 bool Stretch::SaveState(StateChunk& chunk) {
   EffectLock guard(Lock());
   const bool values = SerializeParams(chunk, true);
-  return chunk.AppendText(filePath) > 0 && values;
+  const bool path = chunk.AppendText(filePath) > 0;
+  StretchStateTrailer trailer;
+  std::copy(envelope, envelope + 8, trailer.envelope);
+  return trailer.Append(chunk) && path && values;
 }
 
 int Stretch::LoadState(const StateChunk& chunk, int start) {
@@ -112,6 +117,10 @@ int Stretch::LoadState(const StateChunk& chunk, int start) {
   if (position >= 0 && chunk.Size() - position >= 4) result = chunk.ReadText(position, &path);
   // The stored text may carry a terminator; the path ends at the first zero.
   path.resize(std::strlen(path.c_str()));
+  // A state without a trailer has the initial envelope.
+  StretchStateTrailer trailer;
+  if (result >= 0) trailer.Read(chunk, result);
+  RestoreEnvelope(trailer.envelope);
   LoadFile(path.c_str());
   return result;
 }
@@ -375,12 +384,19 @@ void Stretch::OnPitch(const StretchParamSpec&, double v) {
 void Stretch::OnWander(const StretchParamSpec&, double v) { wanderAmount = v; }
 
 void Stretch::OnVolumeEnvelope(const StretchParamSpec&, double) {
-  // The control keeps its points as E2, E3, E1, E4; the contour wants them
-  // left to right.
-  const double* c = displays.envelopeControl;
-  const double ordered[8] = {c[4], c[5], c[0], c[1], c[2], c[3], c[6], c[7]};
-  std::copy(ordered, ordered + 8, envelope);
+  double points[8];
+  displays.EnvelopePoints(points);
+  ApplyEnvelope(points);
+}
+
+void Stretch::ApplyEnvelope(const double (&points)[8]) {
+  std::copy(points, points + 8, envelope);
   contour.Build(envelope);
+}
+
+void Stretch::RestoreEnvelope(const double (&points)[8]) {
+  displays.SetEnvelopePoints(points);
+  ApplyEnvelope(points);
 }
 
 void Stretch::OnShowAll(const StretchParamSpec&, double v) {

@@ -86,6 +86,10 @@ class Stretch : public IEffectVst {
   // again from its file, else converted from its own samples. When neither
   // works the old clip keeps playing. The path and the shown name stay.
   void FollowRate();
+  // The contour takes the points (envelope order, left to right).
+  void ApplyEnvelope(const double (&points)[8]);
+  // Points from a restored state: the editor's handles move to them too.
+  void RestoreEnvelope(const double (&points)[8]);
   void UpdateRates();
   void UpdateBlur();
   void ResetToRest(int index);

@@ -61,6 +61,9 @@ class StretchDisplays {
 
   static constexpr int kPathShownChars = 64;
 
+  // The envelope starts in its initial shape.
+  StretchDisplays();
+
   void SetText(Control control, const char* text);
   void SetValue(Control control, double value);
   void GrayOut(Control control, bool grayed);
@@ -86,9 +89,15 @@ class StretchDisplays {
   double xyX = 0.0, xyY = 0.0;
   std::atomic<std::uint32_t> xyRevision{0};
 
-  // Written by the editor: the envelope's four points in its control order
-  // (E2, E3, E1, E4 as x, y pairs; the initial shape is full volume).
-  double envelopeControl[8] = {0.0, 1.0, 1.0, 1.0, 0.0, 0.0, 1.0, 0.0};
+  // The envelope's four points in the control's order (E2, E3, E1, E4 as x, y
+  // pairs), written by the editor as the user drags them. A restored state
+  // sets them through SetEnvelopePoints, which moves envelopeRevision so that
+  // the editor redraws its handles.
+  double envelopeControl[8] = {};
+  std::atomic<std::uint32_t> envelopeRevision{0};
+  // The points in envelope order, left to right, as the contour takes them.
+  void EnvelopePoints(double (&points)[8]) const;
+  void SetEnvelopePoints(const double (&points)[8]);
 
   // The file selector's dialog. The editor calls ChooseFile, holding the
   // plug-in lock, when the user picks a file, and then changes FileLoad; the

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <memory>
 
@@ -290,8 +291,9 @@ TEST_F(StretchTest, RateChangeConvertsTheClipInMemoryWhenItsFileIsGone) {
   EXPECT_EQ(stretch->FilePath(), path);
   StateChunk chunk;
   ASSERT_TRUE(stretch->SaveState(chunk));
-  const std::string saved(reinterpret_cast<const char*>(chunk.Data()), chunk.Size());
-  EXPECT_EQ(saved.substr(saved.size() - path.size()), path);
+  std::string saved;
+  chunk.ReadText(51 * 8, &saved);
+  EXPECT_EQ(saved, path);
 
   std::vector<double> playedRight;
   const std::vector<double> played = AnalyseAndPlay(kPlayedFrames, &playedRight);
@@ -571,6 +573,112 @@ TEST_F(StretchTest, EnvelopePointsShapeThePlaybackGain) {
     if (k > 4) {
       EXPECT_NEAR(peak, full * std::min(1.0, 2 * position), 0.08) << k;
     }
+  }
+}
+
+// The points of a shaped envelope follow the path in the state: a fresh
+// instance gets them back into the editor's handles and the contour. States
+// without them, or with damaged ones, give the initial shape.
+TEST_F(StretchTest, EnvelopePointsTravelInTheStateAfterThePath) {
+  // Handles E2, E3, E1, E4 as the control keeps them.
+  const double shaped[8] = {0.25, 1.0, 0.75, 0.5, 0.1, 0.2, 0.9, 0.0};
+  std::copy(shaped, shaped + 8, stretch->Displays().envelopeControl);
+  Set(kVolumeEnvelope, 1);
+  StateChunk chunk;
+  ASSERT_TRUE(stretch->SaveState(chunk));
+  const int trailer = 51 * 8 + 4;  // values, then an empty path
+  ASSERT_EQ(chunk.Size(), trailer + 4 + 4 + 64);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(chunk.Data()) + trailer, 4), "DxSt");
+  std::int32_t version = 0;
+  chunk.ReadInt32(trailer + 4, &version);
+  EXPECT_EQ(version, 1);
+  const double leftToRight[8] = {0.1, 0.2, 0.25, 1.0, 0.75, 0.5, 0.9, 0.0};
+  for (int k = 0; k < 8; ++k) {
+    double v = -1;
+    chunk.ReadDouble(trailer + 8 + 8 * k, &v);
+    EXPECT_EQ(v, leftToRight[k]) << k;
+  }
+
+  Stretch fresh(nullptr);
+  fresh.Effect()->dispatcher(fresh.Effect(), effOpen, 0, 0, nullptr, 0.f);
+  const std::uint32_t revision = fresh.Displays().envelopeRevision.load();
+  EXPECT_EQ(fresh.LoadState(chunk, 0), trailer);
+  EXPECT_NE(fresh.Displays().envelopeRevision.load(), revision);
+  for (int k = 0; k < 8; ++k) EXPECT_EQ(fresh.Displays().envelopeControl[k], shaped[k]) << k;
+  // (0, 0) to E1 rises with slope 2; E3 to E4 falls from 0.5 to 0.
+  ASSERT_EQ(fresh.Contour().SegmentCount(), 5);
+  VolumeContour contour = fresh.Contour();
+  EXPECT_DOUBLE_EQ(contour.GainAt(0.05), 0.1);
+  EXPECT_DOUBLE_EQ(contour.GainAt(0.5), 0.75);
+  EXPECT_NEAR(contour.GainAt(0.825), 0.25, 1e-12);
+  StateChunk again;
+  ASSERT_TRUE(fresh.SaveState(again));
+  EXPECT_EQ(std::vector<std::uint8_t>(again.Data(), again.Data() + again.Size()),
+            std::vector<std::uint8_t>(chunk.Data(), chunk.Data() + chunk.Size()));
+
+  // A later version with more after the points is read for what it shares.
+  StateChunk later;
+  later.Resize(trailer + 4);
+  std::copy(chunk.Data(), chunk.Data() + trailer + 4, later.Data());
+  later.AppendInt32(2);
+  for (double v : leftToRight) later.AppendDouble(v);
+  later.AppendInt32(7);
+  StretchDisplays& seam = fresh.Displays();
+  std::fill(seam.envelopeControl, seam.envelopeControl + 8, 0.5);
+  EXPECT_GE(fresh.LoadState(later, 0), 0);
+  for (int k = 0; k < 8; ++k) EXPECT_EQ(seam.envelopeControl[k], shaped[k]) << k;
+
+  auto expectInitialShape = [&](const char* what) {
+    const double initial[8] = {0.0, 1.0, 1.0, 1.0, 0.0, 0.0, 1.0, 0.0};
+    for (int k = 0; k < 8; ++k) EXPECT_EQ(seam.envelopeControl[k], initial[k]) << what << k;
+    ASSERT_EQ(fresh.Contour().SegmentCount(), 1) << what;
+    EXPECT_EQ(fresh.Contour().SegmentAt(0).y0, 1.0) << what;
+    EXPECT_EQ(fresh.Contour().SegmentAt(0).slope, 0.0) << what;
+  };
+  // An older state ends with the path.
+  StateChunk old;
+  old.Resize(trailer);
+  std::copy(chunk.Data(), chunk.Data() + trailer, old.Data());
+  EXPECT_EQ(fresh.LoadState(old, 0), trailer);
+  expectInitialShape("no trailer");
+
+  // Damaged trailers: each is ignored as a whole.
+  struct Damage {
+    const char* what;
+    int offset;  // into the trailer
+    double value;
+  };
+  const Damage damages[] = {{"point out of order", 8 + 0, 0.3},  // E1 right of E2
+                            {"point above 1", 8 + 8 * 3, 1.5},
+                            {"point below 0", 8 + 8 * 6, -0.25},
+                            {"not a number", 8 + 8 * 7, std::nan("")}};
+  for (const Damage& damage : damages) {
+    ASSERT_GE(fresh.LoadState(chunk, 0), 0);
+    ASSERT_EQ(seam.envelopeControl[0], shaped[0]);
+    StateChunk bad;
+    bad.Resize(chunk.Size());
+    std::copy(chunk.Data(), chunk.Data() + chunk.Size(), bad.Data());
+    std::memcpy(bad.Data() + trailer + damage.offset, &damage.value, 8);
+    fresh.LoadState(bad, 0);
+    expectInitialShape(damage.what);
+  }
+  for (int cut : {1, 60}) {
+    ASSERT_GE(fresh.LoadState(chunk, 0), 0);
+    StateChunk shortened;
+    shortened.Resize(chunk.Size() - cut);
+    std::copy(chunk.Data(), chunk.Data() + shortened.Size(), shortened.Data());
+    fresh.LoadState(shortened, 0);
+    expectInitialShape("cut short");
+  }
+  for (const std::int32_t word : {0, 1}) {  // tag 0, then version 0
+    ASSERT_GE(fresh.LoadState(chunk, 0), 0);
+    StateChunk bad;
+    bad.Resize(chunk.Size());
+    std::copy(chunk.Data(), chunk.Data() + chunk.Size(), bad.Data());
+    const std::int32_t zero = 0;
+    std::memcpy(bad.Data() + trailer + 4 * word, &zero, 4);
+    fresh.LoadState(bad, 0);
+    expectInitialShape(word == 0 ? "no tag" : "version 0");
   }
 }
 
