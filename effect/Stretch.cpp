@@ -105,6 +105,9 @@ bool Stretch::SaveState(StateChunk& chunk) {
   const bool path = chunk.AppendText(filePath) > 0;
   StretchStateTrailer trailer;
   std::copy(envelope, envelope + 8, trailer.envelope);
+  trailer.clipStatus = filePath.empty() ? StretchStateTrailer::kNoFile
+                       : fileMissing    ? StretchStateTrailer::kFileNotLoaded
+                                        : StretchStateTrailer::kFileLoaded;
   return trailer.Append(chunk) && path && values;
 }
 
@@ -121,7 +124,7 @@ int Stretch::LoadState(const StateChunk& chunk, int start) {
   StretchStateTrailer trailer;
   if (result >= 0) trailer.Read(chunk, result);
   RestoreEnvelope(trailer.envelope);
-  LoadFile(path.c_str());
+  RestoreFile(path);
   return result;
 }
 
@@ -129,8 +132,22 @@ void Stretch::LoadFile(const char* path) {
   EffectLock guard(Lock());
   if (path == nullptr || path[0] == '\0' || !LoadSpare(path)) return;
   SwitchToSpare();
+  NameFile(path, true);
+}
+
+void Stretch::RestoreFile(const std::string& path) {
+  if (path.empty()) return;
+  // When the file cannot be loaded the spare clip is left empty, and switching
+  // to it silences the clip the state no longer names.
+  const bool loaded = LoadSpare(path);
+  SwitchToSpare();
+  NameFile(path, loaded);
+}
+
+void Stretch::NameFile(const std::string& path, bool loaded) {
   filePath = path;
-  displays.ShowFileName(filePath);
+  fileMissing = !loaded;
+  displays.ShowFileName(filePath, loaded);
 }
 
 bool Stretch::LoadSpare(const std::string& path) {
@@ -150,6 +167,8 @@ void Stretch::SwitchToSpare() {
   D::MarkDirty(displays.spectrumRevision);
   engine.ResetAnalysis(&clip, TruncToInt32(clip.length));
   engine.ClearOutputHops();
+  // An empty clip has nothing to analyse: the displays follow it at once.
+  if (engine.clipLength < 1) engine.FinishAnalysis();
 }
 
 // --- The processing loop ---------------------------------------------------

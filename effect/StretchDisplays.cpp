@@ -31,14 +31,11 @@ void StretchDisplays::Hide(Control control, bool hidden) {
   MarkDirty(controls[control].revision);
 }
 
-void StretchDisplays::ShowFileName(const std::string& path) {
-  const std::size_t size = path.size();
-  if (size <= kPathShownChars) {
-    SetText(kFileNameText, path.c_str());
-  } else {
-    const std::string shown = "..." + path.substr(size - kPathShownChars);
-    SetText(kFileNameText, shown.c_str());
-  }
+void StretchDisplays::ShowFileName(const std::string& path, bool found) {
+  const std::string mark = found ? "" : " (not found)";
+  const std::size_t room = kPathShownChars - mark.size();
+  const std::string shown = path.size() <= room ? path : "..." + path.substr(path.size() - room);
+  SetText(kFileNameText, (shown + mark).c_str());
 }
 
 // The control keeps E2, E3, E1, E4; envelope order is E1 .. E4.

@@ -68,8 +68,10 @@ class StretchDisplays {
   void SetValue(Control control, double value);
   void GrayOut(Control control, bool grayed);
   void Hide(Control control, bool hidden);
-  // The whole path when it is short enough, else "..." and its tail.
-  void ShowFileName(const std::string& path);
+  // The whole path when it is short enough, else "..." and its tail. A file
+  // that is not found is marked " (not found)"; its path gives up room for the
+  // mark, so the text is no wider than a found file's.
+  void ShowFileName(const std::string& path, bool found);
 
   const ControlState& State(Control control) const { return controls[control]; }
 

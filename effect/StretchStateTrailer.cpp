@@ -11,7 +11,7 @@ StretchStateTrailer::StretchStateTrailer() {
 bool StretchStateTrailer::Append(StateChunk& chunk) const {
   bool appended = chunk.AppendInt32(kTag) > 0 && chunk.AppendInt32(kVersion) > 0;
   for (double v : envelope) appended = chunk.AppendDouble(v) > 0 && appended;
-  return appended;
+  return chunk.AppendInt32(clipStatus) > 0 && appended;
 }
 
 int StretchStateTrailer::Read(const StateChunk& chunk, int position) {
@@ -27,6 +27,10 @@ int StretchStateTrailer::Read(const StateChunk& chunk, int position) {
   }
   for (int k = 2; k < 8; k += 2)
     if (points[k] < points[k - 2]) return -1;
+  std::int32_t status = 0;
+  position = chunk.ReadInt32(position, &status);
+  if (position < 0) return -1;
   std::copy(points, points + 8, envelope);
+  clipStatus = status;
   return position;
 }

@@ -359,6 +359,79 @@ TEST_F(StretchTest, LongPathsShowTheirLastSixtyFourCharacters) {
   }
 }
 
+// A restored state whose file cannot be loaded (a drive not mounted, a project
+// moved) still names it: the path stays for the next save, the name is shown
+// as not found, and the clip that was playing stops. Drops and picks that fail
+// change nothing; a later load that works replaces the path.
+TEST_F(StretchTest, RestoredStateKeepsThePathOfAFileThatCannotBeLoaded) {
+  const std::string present = WriteMono("present.wav", Tone(9000, 440));
+  LoadAndAnalyse(present);
+  const std::vector<double> playing = AnalyseAndPlay(4096);
+  ASSERT_GT(*std::max_element(playing.begin(), playing.end()), 0.3);
+  auto restore = [](Stretch& effect, const std::string& path) {
+    StateChunk chunk;
+    for (int i = 0; i < kStretchParamCount; ++i) chunk.AppendDouble(effect.Param(i)->Value());
+    chunk.AppendText(path);
+    EXPECT_GT(effect.LoadState(chunk, 0), 0);
+  };
+  auto saved = [](Stretch& effect, std::int32_t* status) {
+    StateChunk chunk;
+    EXPECT_TRUE(effect.SaveState(chunk));
+    std::string path;
+    const int end = chunk.ReadText(51 * 8, &path);
+    chunk.ReadInt32(end + 4 + 4 + 64, status);
+    return path;
+  };
+  std::int32_t status = -1;
+  EXPECT_EQ(saved(*stretch, &status), present);
+  EXPECT_EQ(status, 1);
+
+  const std::string missing = "/media/offline/takes/missing.wav";
+  restore(*stretch, missing);
+  EXPECT_TRUE(stretch->FileMissing());
+  EXPECT_EQ(stretch->FilePath(), missing);
+  EXPECT_STREQ(Text(D::kFileNameText), "/media/offline/takes/missing.wav (not found)");
+  EXPECT_EQ(saved(*stretch, &status), missing);
+  EXPECT_EQ(status, 2);
+  EXPECT_EQ(Current().length, 0);
+  EXPECT_FALSE(stretch->Engine().analysisPending);
+  for (double v : AnalyseAndPlay(4096)) ASSERT_EQ(v, 0.0);
+  D& displays = stretch->Displays();
+  EXPECT_EQ(displays.spectrumFrames.load()->Count(), 0);
+  for (double v : displays.waveform.values) ASSERT_EQ(v, 0.0);
+
+  // Nothing a drop, a pick, an empty path or a rate change does loses it.
+  stretch->FileDropped("/media/offline/other.wav");
+  displays.ChooseFile("/media/offline/picked.wav");
+  Set(kFileLoad, 1);
+  restore(*stretch, "");
+  Dispatch(effSetSampleRate, 0, 0, nullptr, 48000.f);
+  EXPECT_EQ(saved(*stretch, &status), missing);
+  EXPECT_EQ(status, 2);
+  EXPECT_STREQ(Text(D::kFileNameText), "/media/offline/takes/missing.wav (not found)");
+
+  // The mark takes room from the path: the text is as wide as a found file's.
+  const std::string longer = "/media/offline/" + std::string(60, 'n') + "/deep.wav";
+  restore(*stretch, longer);
+  EXPECT_EQ(std::string(Text(D::kFileNameText)),
+            "..." + longer.substr(longer.size() - 52) + " (not found)");
+
+  // A load that works replaces the path.
+  stretch->FileDropped(present.c_str());
+  EXPECT_FALSE(stretch->FileMissing());
+  EXPECT_EQ(saved(*stretch, &status), present);
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(std::string(Text(D::kFileNameText)), present);
+
+  // A fresh instance keeps the path just the same.
+  Stretch fresh(nullptr);
+  fresh.Effect()->dispatcher(fresh.Effect(), effOpen, 0, 0, nullptr, 0.f);
+  restore(fresh, missing);
+  EXPECT_EQ(saved(fresh, &status), missing);
+  EXPECT_EQ(status, 2);
+  EXPECT_EQ(saved(*stretch, &status), present);
+}
+
 // FileLoad changes come from the file selector, from host automation, from
 // program changes and from state loads; only a file the user has just picked
 // in the dialog is loaded, once.
@@ -587,7 +660,7 @@ TEST_F(StretchTest, EnvelopePointsTravelInTheStateAfterThePath) {
   StateChunk chunk;
   ASSERT_TRUE(stretch->SaveState(chunk));
   const int trailer = 51 * 8 + 4;  // values, then an empty path
-  ASSERT_EQ(chunk.Size(), trailer + 4 + 4 + 64);
+  ASSERT_EQ(chunk.Size(), trailer + 4 + 4 + 64 + 4);
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(chunk.Data()) + trailer, 4), "DxSt");
   std::int32_t version = 0;
   chunk.ReadInt32(trailer + 4, &version);

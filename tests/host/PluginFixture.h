@@ -13,8 +13,8 @@
 #include "tests/audio/TestAudioFiles.h"
 
 // What follows the path in the plug-in's chunks: tag, version, the envelope's
-// points left to right.
-constexpr std::size_t kTrailerBytes = 4 + 4 + 8 * 8;
+// points left to right, the clip status.
+constexpr std::size_t kTrailerBytes = 4 + 4 + 8 * 8 + 4;
 
 class PluginTest : public ::testing::Test {
  protected:
@@ -75,14 +75,6 @@ class PluginTest : public ::testing::Test {
     return WriteTemp(name, MakeWave(layout, samples));
   }
 
-  // Appends the trailer the plug-in writes after the path.
-  static void AppendTrailer(std::vector<unsigned char>& chunk, const double (&points)[8]) {
-    const unsigned char tag[8] = {'D', 'x', 'S', 't', 1, 0, 0, 0};  // and version 1
-    chunk.insert(chunk.end(), tag, tag + 8);
-    const auto* bytes = reinterpret_cast<const unsigned char*>(points);
-    chunk.insert(chunk.end(), bytes, bytes + sizeof points);
-  }
-
   // The trailer's points, or none when the chunk has no trailer after its path.
   static std::vector<double> TrailerPoints(const std::vector<unsigned char>& chunk) {
     const std::size_t at = 420 + StatePath(chunk).size();
@@ -91,6 +83,17 @@ class PluginTest : public ::testing::Test {
     std::vector<double> points(8);
     std::memcpy(points.data(), chunk.data() + at + 8, 64);
     return points;
+  }
+
+  // The trailer's clip status: 0 no file, 1 the file is playing, 2 it could not
+  // be loaded; -1 without a trailer.
+  static std::int32_t TrailerStatus(const std::vector<unsigned char>& chunk) {
+    const std::size_t at = 420 + StatePath(chunk).size();
+    if (chunk.size() < at + kTrailerBytes || std::memcmp(chunk.data() + at, "DxSt", 4) != 0)
+      return -1;
+    std::int32_t status = -1;
+    std::memcpy(&status, chunk.data() + at + 72, 4);
+    return status;
   }
 
   // Hands the host a state naming the file, with the instance's current values

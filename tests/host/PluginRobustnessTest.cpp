@@ -115,6 +115,8 @@ TEST_F(PluginTest, StatesNamingWhatIsNotAFileReturnAtOnce) {
     const auto start = std::chrono::steady_clock::now();
     LoadByState(h, path);
     EXPECT_LT(TestFifo::MsSince(start), TestFifo::kPatienceMs / 2);
+    EXPECT_EQ(StatePath(h), path);  // kept, as for any file that cannot be loaded
+    EXPECT_EQ(TrailerStatus(h.GetChunk(false)), 2);
     h.transport.playing = true;
     for (int k = 0; k < 8; ++k)
       for (double v : Block(h, 512)) ASSERT_EQ(v, 0.0) << k;

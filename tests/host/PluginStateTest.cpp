@@ -24,6 +24,7 @@ TEST_F(PluginTest, NewInstanceSavesTheDefaultChunk) {
     EXPECT_EQ(std::memcmp(chunk.data() + 416, zero, 4), 0);
     // The envelope's initial shape: full volume over the whole clip.
     EXPECT_EQ(TrailerPoints(chunk), (std::vector<double>{0, 0, 0, 1, 1, 1, 1, 0}));
+    EXPECT_EQ(TrailerStatus(chunk), 0);  // no file
   }
   EXPECT_EQ(host.Dispatch(effGetChunk, 0, 0, nullptr), 0);
 }
@@ -39,6 +40,7 @@ TEST_F(PluginTest, ChunkWithPathRoundTrips) {
   ASSERT_EQ(saved.size(), 420u + path.size() + kTrailerBytes);
   EXPECT_EQ(Values(saved), values);
   EXPECT_EQ(StatePath(host), path);
+  EXPECT_EQ(TrailerStatus(saved), 1);
   EXPECT_EQ(host.ParamDisplay(13), "Rand Walk");
 
   // Loading it into a fresh instance gives the same state.
@@ -54,9 +56,10 @@ TEST_F(PluginTest, ChunkWithPathRoundTrips) {
   EXPECT_EQ(StatePath(host), path);
   EXPECT_EQ(Values(kept), DefaultValues());
 
-  // So does a path that names no file.
+  // A path that names no file is kept all the same, marked as not loaded.
   ASSERT_EQ(host.SetChunk(MakeChunk(DefaultValues(), path + ".missing"), false), 1);
-  EXPECT_EQ(StatePath(host), path);
+  EXPECT_EQ(StatePath(host), path + ".missing");
+  EXPECT_EQ(TrailerStatus(host.GetChunk(false)), 2);
 }
 
 TEST_F(PluginTest, ChunksWithoutHeaderOrCutShort) {
