@@ -1,8 +1,40 @@
 #include "audio/FileReader.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cmath>
 #include <cstring>
 #include <limits>
+
+namespace {
+
+// Opens path as a stream when it names a regular file, with its size. The open
+// itself never waits: a FIFO without a writer or a device could otherwise hold
+// the caller, and with it the plug-in lock and the audio, for ever. Anything but
+// a regular file is refused before a byte is read.
+std::FILE* OpenRegularFile(const std::string& path, std::int64_t* size) {
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat info;
+  const int flags = fcntl(fd, F_GETFL);
+  // Reads go back to the usual blocking kind once the file is known to be regular.
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || flags < 0 ||
+      fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    close(fd);
+    return nullptr;
+  }
+  std::FILE* file = fdopen(fd, "rb");
+  if (file == nullptr) {
+    close(fd);
+    return nullptr;
+  }
+  *size = info.st_size;
+  return file;
+}
+
+}  // namespace
 
 FileReader::~FileReader() { Close(); }
 
@@ -10,14 +42,12 @@ bool FileReader::Open(const std::string& path) {
   Close();
   atEnd = failed = false;
   size = 0;
-  file = std::fopen(path.c_str(), "rb");
+  file = OpenRegularFile(path, &size);
   if (file == nullptr) {
     atEnd = failed = true;
     return false;
   }
-  if (fseeko(file, 0, SEEK_END) == 0) size = ftello(file);
-  if (size < 0 || fseeko(file, 0, SEEK_SET) != 0 || std::ferror(file)) failed = true;
-  return !failed;
+  return true;
 }
 
 void FileReader::Close() {

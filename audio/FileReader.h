@@ -15,7 +15,9 @@ class FileReader {
   FileReader& operator=(const FileReader&) = delete;
   virtual ~FileReader();
 
-  // False when the path cannot be opened (then atEnd and failed are both set).
+  // False when the path cannot be opened or names anything but a regular file
+  // (a directory, a device, a FIFO); then atEnd and failed are both set. The
+  // open never blocks.
   bool Open(const std::string& path);
   void Close();
   bool Seek(std::int64_t position);

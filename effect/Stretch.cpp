@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "effect/StretchStateTrailer.h"
 #include "platform/SafeConvert.h"
 
 namespace {
@@ -25,6 +26,7 @@ Stretch::Stretch(audioMasterCallback host)
   engine.Configure();
   engine.onAnalysisFinished = [this] { FeedDisplays(); };
   InitParamsFromSpecs();
+  ApplyEnvelope(VolumeContour::kInitialPoints);
   displays.Hide(D::kProgressBar, true);
   SetRate(44100.0);
 }
@@ -100,7 +102,13 @@ void Stretch::FileDropped(const char* path) {
 bool Stretch::SaveState(StateChunk& chunk) {
   EffectLock guard(Lock());
   const bool values = SerializeParams(chunk, true);
-  return chunk.AppendText(filePath) > 0 && values;
+  const bool path = chunk.AppendText(filePath) > 0;
+  StretchStateTrailer trailer;
+  std::copy(envelope, envelope + 8, trailer.envelope);
+  trailer.clipStatus = filePath.empty() ? StretchStateTrailer::kNoFile
+                       : fileMissing    ? StretchStateTrailer::kFileNotLoaded
+                                        : StretchStateTrailer::kFileLoaded;
+  return trailer.Append(chunk) && path && values;
 }
 
 int Stretch::LoadState(const StateChunk& chunk, int start) {
@@ -112,7 +120,11 @@ int Stretch::LoadState(const StateChunk& chunk, int start) {
   if (position >= 0 && chunk.Size() - position >= 4) result = chunk.ReadText(position, &path);
   // The stored text may carry a terminator; the path ends at the first zero.
   path.resize(std::strlen(path.c_str()));
-  LoadFile(path.c_str());
+  // A state without a trailer has the initial envelope.
+  StretchStateTrailer trailer;
+  if (result >= 0) trailer.Read(chunk, result);
+  RestoreEnvelope(trailer.envelope);
+  RestoreFile(path);
   return result;
 }
 
@@ -120,8 +132,22 @@ void Stretch::LoadFile(const char* path) {
   EffectLock guard(Lock());
   if (path == nullptr || path[0] == '\0' || !LoadSpare(path)) return;
   SwitchToSpare();
+  NameFile(path, true);
+}
+
+void Stretch::RestoreFile(const std::string& path) {
+  if (path.empty()) return;
+  // When the file cannot be loaded the spare clip is left empty, and switching
+  // to it silences the clip the state no longer names.
+  const bool loaded = LoadSpare(path);
+  SwitchToSpare();
+  NameFile(path, loaded);
+}
+
+void Stretch::NameFile(const std::string& path, bool loaded) {
   filePath = path;
-  displays.ShowFileName(filePath);
+  fileMissing = !loaded;
+  displays.ShowFileName(filePath, loaded);
 }
 
 bool Stretch::LoadSpare(const std::string& path) {
@@ -135,8 +161,14 @@ void Stretch::SwitchToSpare() {
   clips[currentClip].Clear();
   currentClip = (currentClip + 1) % 2;
   const AudioFile& clip = clips[currentClip];
+  // The spectrograph lets go of the frames before the analysis clears them;
+  // FeedDisplays hands them back once they are complete.
+  displays.spectrumFrames.store(nullptr, std::memory_order_release);
+  D::MarkDirty(displays.spectrumRevision);
   engine.ResetAnalysis(&clip, TruncToInt32(clip.length));
   engine.ClearOutputHops();
+  // An empty clip has nothing to analyse: the displays follow it at once.
+  if (engine.clipLength < 1) engine.FinishAnalysis();
 }
 
 // --- The processing loop ---------------------------------------------------
@@ -243,7 +275,7 @@ void Stretch::RefreshDisplays(int n, int length) {
 void Stretch::FeedDisplays() {
   RunContourFeed();
   displays.waveform.FillOverview(clips[currentClip].left);
-  displays.spectrumFrames = &engine.frames[0];
+  displays.spectrumFrames.store(&engine.frames[0], std::memory_order_release);
   D::MarkDirty(displays.spectrumRevision);
 }
 
@@ -371,12 +403,19 @@ void Stretch::OnPitch(const StretchParamSpec&, double v) {
 void Stretch::OnWander(const StretchParamSpec&, double v) { wanderAmount = v; }
 
 void Stretch::OnVolumeEnvelope(const StretchParamSpec&, double) {
-  // The control keeps its points as E2, E3, E1, E4; the contour wants them
-  // left to right.
-  const double* c = displays.envelopeControl;
-  const double ordered[8] = {c[4], c[5], c[0], c[1], c[2], c[3], c[6], c[7]};
-  std::copy(ordered, ordered + 8, envelope);
+  double points[8];
+  displays.EnvelopePoints(points);
+  ApplyEnvelope(points);
+}
+
+void Stretch::ApplyEnvelope(const double (&points)[8]) {
+  std::copy(points, points + 8, envelope);
   contour.Build(envelope);
+}
+
+void Stretch::RestoreEnvelope(const double (&points)[8]) {
+  displays.SetEnvelopePoints(points);
+  ApplyEnvelope(points);
 }
 
 void Stretch::OnShowAll(const StretchParamSpec&, double v) {
@@ -413,6 +452,7 @@ void Stretch::OnRegEnd(const StretchParamSpec&, double v) {
 
 void Stretch::OnFileLoad(const StretchParamSpec&, double) {
   ResetToRest(kFileLoad);
-  if (stateJustLoaded) return;
-  if (!displays.chosenPath.empty()) LoadFile(displays.chosenPath.c_str());
+  // Only a file the user has just picked in the dialog loads: host
+  // automation, program changes and state loads run this handler too.
+  if (displays.TakeChosenFile() && !stateJustLoaded) LoadFile(displays.chosenPath.c_str());
 }

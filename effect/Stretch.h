@@ -32,6 +32,9 @@ class Stretch : public IEffectVst {
   // Loads a file into the spare clip at the current sample rate and switches
   // to it only when that worked; a failed load changes nothing else.
   void LoadFile(const char* path);
+  // True while the path is one a restored state named and that could not be
+  // loaded: it is kept for the next save, shown as not found, and nothing plays.
+  bool FileMissing() const { return fileMissing; }
   // Takes a positive, finite host rate in Hz; a loaded clip at another rate
   // is converted to it and analysed again (see FollowRate).
   void SetRate(double rate);
@@ -79,6 +82,13 @@ class Stretch : public IEffectVst {
   void InitParamsFromSpecs();
   // Fills the spare clip from the file at the current rate; false leaves it empty.
   bool LoadSpare(const std::string& path);
+  // A path from a restored state: its file is loaded as LoadFile does; when
+  // that fails the path is kept all the same and the clip emptied, since the
+  // state no longer names the clip that was playing. An empty path keeps
+  // whatever is loaded.
+  void RestoreFile(const std::string& path);
+  // The path kept for the state and the name shown.
+  void NameFile(const std::string& path, bool loaded);
   // The spare clip becomes the one playing; the old one is emptied and the
   // analysis starts again.
   void SwitchToSpare();
@@ -86,6 +96,10 @@ class Stretch : public IEffectVst {
   // again from its file, else converted from its own samples. When neither
   // works the old clip keeps playing. The path and the shown name stay.
   void FollowRate();
+  // The contour takes the points (envelope order, left to right).
+  void ApplyEnvelope(const double (&points)[8]);
+  // Points from a restored state: the editor's handles move to them too.
+  void RestoreEnvelope(const double (&points)[8]);
   void UpdateRates();
   void UpdateBlur();
   void ResetToRest(int index);
@@ -103,6 +117,7 @@ class Stretch : public IEffectVst {
   AudioFile clips[2];
   int currentClip = 0;
   std::string filePath;
+  bool fileMissing = false;
 
   StretchEngine engine;
   VolumeContour contour;

@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
+#include "effect/VolumeContour.h"
 #include "platform/SafeConvert.h"
 #include "platform/TextCopy.h"
+
+StretchDisplays::StretchDisplays() { SetEnvelopePoints(VolumeContour::kInitialPoints); }
 
 void StretchDisplays::SetText(Control control, const char* text) {
   ControlState& state = controls[control];
@@ -28,14 +31,36 @@ void StretchDisplays::Hide(Control control, bool hidden) {
   MarkDirty(controls[control].revision);
 }
 
-void StretchDisplays::ShowFileName(const std::string& path) {
-  const std::size_t size = path.size();
-  if (size <= kPathShownChars) {
-    SetText(kFileNameText, path.c_str());
-  } else {
-    const std::string shown = "..." + path.substr(size - kPathShownChars);
-    SetText(kFileNameText, shown.c_str());
-  }
+void StretchDisplays::ShowFileName(const std::string& path, bool found) {
+  const std::string mark = found ? "" : " (not found)";
+  const std::size_t room = kPathShownChars - mark.size();
+  const std::string shown = path.size() <= room ? path : "..." + path.substr(path.size() - room);
+  SetText(kFileNameText, (shown + mark).c_str());
+}
+
+// The control keeps E2, E3, E1, E4; envelope order is E1 .. E4.
+void StretchDisplays::EnvelopePoints(double (&points)[8]) const {
+  const double* c = envelopeControl;
+  const double ordered[8] = {c[4], c[5], c[0], c[1], c[2], c[3], c[6], c[7]};
+  std::copy(ordered, ordered + 8, points);
+}
+
+void StretchDisplays::SetEnvelopePoints(const double (&points)[8]) {
+  const double* p = points;
+  const double control[8] = {p[2], p[3], p[4], p[5], p[0], p[1], p[6], p[7]};
+  std::copy(control, control + 8, envelopeControl);
+  MarkDirty(envelopeRevision);
+}
+
+void StretchDisplays::ChooseFile(const std::string& path) {
+  chosenPath = path;
+  fileChosen = true;
+}
+
+bool StretchDisplays::TakeChosenFile() {
+  const bool chosen = fileChosen;
+  fileChosen = false;
+  return chosen;
 }
 
 void StretchDisplays::ColumnDisplay::FillOverview(const ExtensibleSampleBuffer<double>& samples) {

@@ -61,12 +61,17 @@ class StretchDisplays {
 
   static constexpr int kPathShownChars = 64;
 
+  // The envelope starts in its initial shape.
+  StretchDisplays();
+
   void SetText(Control control, const char* text);
   void SetValue(Control control, double value);
   void GrayOut(Control control, bool grayed);
   void Hide(Control control, bool hidden);
-  // The whole path when it is short enough, else "..." and its tail.
-  void ShowFileName(const std::string& path);
+  // The whole path when it is short enough, else "..." and its tail. A file
+  // that is not found is marked " (not found)"; its path gives up room for the
+  // mark, so the text is no wider than a found file's.
+  void ShowFileName(const std::string& path, bool found);
 
   const ControlState& State(Control control) const { return controls[control]; }
 
@@ -74,8 +79,11 @@ class StretchDisplays {
   ColumnDisplay waveform;  // the clip's overview with cursor and region band
   ColumnDisplay contour;   // the transient curve as bars
 
-  // The spectrograph's frame source and rate.
-  const FftBufferList* spectrumFrames = nullptr;
+  // The spectrograph's frame source and rate. The source is the first
+  // channel's frame list while that holds a finished analysis, and null from
+  // the moment a new analysis clears it until the analysis ends: the editor
+  // draws the frames without a lock, so it must never see them cleared or grow.
+  std::atomic<const FftBufferList*> spectrumFrames{nullptr};
   double spectrumSampleRate = 44100.0;
   std::atomic<std::uint32_t> spectrumRevision{0};
 
@@ -83,13 +91,29 @@ class StretchDisplays {
   double xyX = 0.0, xyY = 0.0;
   std::atomic<std::uint32_t> xyRevision{0};
 
-  // Written by the editor: the envelope's four points in its control order
-  // (E2, E3, E1, E4 as x, y pairs; the initial shape is full volume), and the
-  // file selector's last chosen path.
-  double envelopeControl[8] = {0.0, 1.0, 1.0, 1.0, 0.0, 0.0, 1.0, 0.0};
+  // The envelope's four points in the control's order (E2, E3, E1, E4 as x, y
+  // pairs), written by the editor as the user drags them. A restored state
+  // sets them through SetEnvelopePoints, which moves envelopeRevision so that
+  // the editor redraws its handles.
+  double envelopeControl[8] = {};
+  std::atomic<std::uint32_t> envelopeRevision{0};
+  // The points in envelope order, left to right, as the contour takes them.
+  void EnvelopePoints(double (&points)[8]) const;
+  void SetEnvelopePoints(const double (&points)[8]);
+
+  // The file selector's dialog. The editor calls ChooseFile, holding the
+  // plug-in lock, when the user picks a file, and then changes FileLoad; the
+  // FileLoad handler takes each pick once. Host automation and program
+  // changes run that handler too, and find no pick to load.
+  void ChooseFile(const std::string& path);
+  // True once for each pick; chosenPath then names the file.
+  bool TakeChosenFile();
   std::string chosenPath;
 
   static void MarkDirty(std::atomic<std::uint32_t>& revision) {
     revision.fetch_add(1, std::memory_order_release);
   }
+
+ private:
+  bool fileChosen = false;
 };

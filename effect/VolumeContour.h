@@ -9,6 +9,9 @@
 class VolumeContour {
  public:
   static constexpr int kMaxSegments = 5;
+  // The envelope's initial shape, (0, 0), (0, 1), (1, 1), (1, 0): one segment
+  // at full volume over the whole clip.
+  static constexpr double kInitialPoints[8] = {0.0, 0.0, 0.0, 1.0, 1.0, 1.0, 1.0, 0.0};
 
   struct Segment {
     double x0, x1, y0, slope;

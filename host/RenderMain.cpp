@@ -2,6 +2,7 @@
 // through the Dilatorix plug-in, loaded from its module as a host would, into a
 // stereo WAVE file. Every failure ends with one "dilatorix-render: ..." line on
 // stderr and a non-zero exit, and leaves no output file behind.
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -74,12 +75,17 @@ bool CheckInput(const std::string& path, int sampleRate, double* frames, std::st
     *error = "input " + path + " is a directory";
     return false;
   }
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) {
+  // A FIFO or a device could hold the open for ever; neither is an audio file.
+  if (!S_ISREG(info.st_mode)) {
+    *error = "input " + path + " is not a regular file";
+    return false;
+  }
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
     *error = "cannot read input " + path + ": " + std::strerror(errno);
     return false;
   }
-  std::fclose(file);
+  close(fd);
   AudioFile clip;
   if (!clip.Load(path, sampleRate)) {
     *error = "input " + path + " is not a WAVE or AIFF file that can be read";

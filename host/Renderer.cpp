@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "effect/StretchStateTrailer.h"
 #include "host/ParamText.h"
 #include "host/WavWriter.h"
 
@@ -20,9 +21,10 @@ void Put32(std::vector<unsigned char>& out, std::uint32_t v) {
   for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<unsigned char>(v >> shift));
 }
 
-// The bank chunk's values and path; false when it is not of our form.
+// The bank chunk's values and path, and whether the path's file is the clip
+// playing; false when the chunk is not of our form.
 bool DecodeChunk(const std::vector<unsigned char>& chunk, std::vector<double>* values,
-                 std::string* path) {
+                 std::string* path, bool* loaded) {
   if (chunk.size() < kPathOffset + 4 || Read32(chunk.data()) != kChunkMagic) return false;
   values->assign(Renderer::kChunkValueCount, 0.0);
   for (int i = 0; i < Renderer::kChunkValueCount; ++i) {
@@ -33,6 +35,15 @@ bool DecodeChunk(const std::vector<unsigned char>& chunk, std::vector<double>* v
   const std::uint32_t length = Read32(chunk.data() + kPathOffset);
   if (length > chunk.size() - kPathOffset - 4) return false;
   path->assign(chunk.begin() + kPathOffset + 4, chunk.begin() + kPathOffset + 4 + length);
+  StateChunk state;
+  state.Resize(static_cast<int>(chunk.size()));
+  std::memcpy(state.Data(), chunk.data(), chunk.size());
+  StretchStateTrailer trailer;
+  // Builds without the trailer keep a path only when its file loaded.
+  if (trailer.Read(state, static_cast<int>(kPathOffset + 4 + length)) < 0)
+    *loaded = !path->empty();
+  else
+    *loaded = trailer.clipStatus == StretchStateTrailer::kFileLoaded;
   return true;
 }
 
@@ -94,7 +105,8 @@ bool Renderer::Open(const std::string& pluginPath, int sampleRate, int frames,
   host.Dispatch(effMainsChanged, 0, 1);
 
   std::string path;
-  if (!DecodeChunk(host.GetChunk(false), &values, &path))
+  bool loaded = false;
+  if (!DecodeChunk(host.GetChunk(false), &values, &path, &loaded))
     return Fail(error, pluginPath + " gives no state chunk of Dilatorix's form");
   return true;
 }
@@ -106,9 +118,10 @@ bool Renderer::LoadClip(const std::string& path, const std::vector<double>& newV
     return Fail(error, "wrong number of parameter values");
   if (host.SetChunk(EncodeChunk(newValues, path), false) == 0)
     return Fail(error, "the plug-in refused its state chunk");
-  // The plug-in keeps the path only when the file loaded.
-  std::string loaded;
-  if (!DecodeChunk(host.GetChunk(false), &values, &loaded) || loaded != path)
+  // The state the plug-in gives back names the file and says it is playing.
+  std::string named;
+  bool loaded = false;
+  if (!DecodeChunk(host.GetChunk(false), &values, &named, &loaded) || named != path || !loaded)
     return Fail(error, "the plug-in could not load " + path);
   return true;
 }
@@ -175,7 +188,8 @@ bool Renderer::SetParameter(int index, double value, std::string* error) {
   if (!CheckParamValue(*record, value, record->name, error)) return false;
   host.SetParameter(index, static_cast<float>(ParamNormalized(*record, value)));
   std::string path;
-  if (!DecodeChunk(host.GetChunk(false), &values, &path))
+  bool loaded = false;
+  if (!DecodeChunk(host.GetChunk(false), &values, &path, &loaded))
     return Fail(error, "the plug-in gives no state chunk of Dilatorix's form");
   return true;
 }

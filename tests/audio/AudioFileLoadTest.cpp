@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstring>
 
 #include "audio/AudioFile.h"
 #include "audio/FileReader.h"
 #include "tests/audio/TestAudioFiles.h"
+#include "tests/support/TestFifo.h"
 
 namespace {
 
@@ -211,6 +214,34 @@ TEST(AudioFileLoad, FailuresAndDamagedFiles) {
   // Long paths.
   const std::string longName(300, 'x');
   ASSERT_TRUE(clip.Load(WriteTemp(longName.substr(0, 200) + ".wav", MakeWave(WaveLayout(), Ramp16(10, 2))), 44100));
+}
+
+// A FIFO without a writer, a device or a directory is refused at once, before
+// anything is read: opening some of them would wait for ever.
+TEST(AudioFileLoad, OnlyRegularFilesAreOpened) {
+  TestFifo fifo(::testing::TempDir() + "dilatorix-load-" + std::to_string(getpid()) + ".fifo");
+  ASSERT_TRUE(fifo.Made());
+  for (const std::string& path : {fifo.Path(), std::string("/dev/zero"), ::testing::TempDir()}) {
+    SCOPED_TRACE(path);
+    const auto start = std::chrono::steady_clock::now();
+    AudioFile clip;
+    EXPECT_FALSE(clip.Load(path, 44100));
+    FileReader reader;
+    EXPECT_FALSE(reader.Open(path));
+    EXPECT_TRUE(reader.atEnd && reader.failed);
+    EXPECT_LT(TestFifo::MsSince(start), TestFifo::kPatienceMs / 2);
+    EXPECT_EQ(clip.length, 0);
+  }
+  // A link to a regular file is read as the file.
+  const std::string target = WriteTemp("linked.wav", MakeWave(WaveLayout(), Ramp16(10, 2)));
+  const std::string link =
+      ::testing::TempDir() + "dilatorix-link-" + std::to_string(getpid()) + ".wav";
+  unlink(link.c_str());
+  ASSERT_EQ(symlink(target.c_str(), link.c_str()), 0);
+  AudioFile clip;
+  EXPECT_TRUE(clip.Load(link, 44100));
+  EXPECT_EQ(clip.length, 10);
+  unlink(link.c_str());
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <memory>
 
@@ -290,8 +291,9 @@ TEST_F(StretchTest, RateChangeConvertsTheClipInMemoryWhenItsFileIsGone) {
   EXPECT_EQ(stretch->FilePath(), path);
   StateChunk chunk;
   ASSERT_TRUE(stretch->SaveState(chunk));
-  const std::string saved(reinterpret_cast<const char*>(chunk.Data()), chunk.Size());
-  EXPECT_EQ(saved.substr(saved.size() - path.size()), path);
+  std::string saved;
+  chunk.ReadText(51 * 8, &saved);
+  EXPECT_EQ(saved, path);
 
   std::vector<double> playedRight;
   const std::vector<double> played = AnalyseAndPlay(kPlayedFrames, &playedRight);
@@ -357,11 +359,94 @@ TEST_F(StretchTest, LongPathsShowTheirLastSixtyFourCharacters) {
   }
 }
 
-TEST_F(StretchTest, FileLoadReadsTheSelectorOnlyOutsideAStateLoad) {
-  const std::string path = WriteMono("chosen.wav", Tone(2000, 440));
-  stretch->Displays().chosenPath = path;
+// A restored state whose file cannot be loaded (a drive not mounted, a project
+// moved) still names it: the path stays for the next save, the name is shown
+// as not found, and the clip that was playing stops. Drops and picks that fail
+// change nothing; a later load that works replaces the path.
+TEST_F(StretchTest, RestoredStateKeepsThePathOfAFileThatCannotBeLoaded) {
+  const std::string present = WriteMono("present.wav", Tone(9000, 440));
+  LoadAndAnalyse(present);
+  const std::vector<double> playing = AnalyseAndPlay(4096);
+  ASSERT_GT(*std::max_element(playing.begin(), playing.end()), 0.3);
+  auto restore = [](Stretch& effect, const std::string& path) {
+    StateChunk chunk;
+    for (int i = 0; i < kStretchParamCount; ++i) chunk.AppendDouble(effect.Param(i)->Value());
+    chunk.AppendText(path);
+    EXPECT_GT(effect.LoadState(chunk, 0), 0);
+  };
+  auto saved = [](Stretch& effect, std::int32_t* status) {
+    StateChunk chunk;
+    EXPECT_TRUE(effect.SaveState(chunk));
+    std::string path;
+    const int end = chunk.ReadText(51 * 8, &path);
+    chunk.ReadInt32(end + 4 + 4 + 64, status);
+    return path;
+  };
+  std::int32_t status = -1;
+  EXPECT_EQ(saved(*stretch, &status), present);
+  EXPECT_EQ(status, 1);
 
-  // A state whose FileLoad is on: the selector is not read and FileLoad rests.
+  const std::string missing = "/media/offline/takes/missing.wav";
+  restore(*stretch, missing);
+  EXPECT_TRUE(stretch->FileMissing());
+  EXPECT_EQ(stretch->FilePath(), missing);
+  EXPECT_STREQ(Text(D::kFileNameText), "/media/offline/takes/missing.wav (not found)");
+  EXPECT_EQ(saved(*stretch, &status), missing);
+  EXPECT_EQ(status, 2);
+  EXPECT_EQ(Current().length, 0);
+  EXPECT_FALSE(stretch->Engine().analysisPending);
+  for (double v : AnalyseAndPlay(4096)) ASSERT_EQ(v, 0.0);
+  D& displays = stretch->Displays();
+  EXPECT_EQ(displays.spectrumFrames.load()->Count(), 0);
+  for (double v : displays.waveform.values) ASSERT_EQ(v, 0.0);
+
+  // Nothing a drop, a pick, an empty path or a rate change does loses it.
+  stretch->FileDropped("/media/offline/other.wav");
+  displays.ChooseFile("/media/offline/picked.wav");
+  Set(kFileLoad, 1);
+  restore(*stretch, "");
+  Dispatch(effSetSampleRate, 0, 0, nullptr, 48000.f);
+  EXPECT_EQ(saved(*stretch, &status), missing);
+  EXPECT_EQ(status, 2);
+  EXPECT_STREQ(Text(D::kFileNameText), "/media/offline/takes/missing.wav (not found)");
+
+  // The mark takes room from the path: the text is as wide as a found file's.
+  const std::string longer = "/media/offline/" + std::string(60, 'n') + "/deep.wav";
+  restore(*stretch, longer);
+  EXPECT_EQ(std::string(Text(D::kFileNameText)),
+            "..." + longer.substr(longer.size() - 52) + " (not found)");
+
+  // A load that works replaces the path.
+  stretch->FileDropped(present.c_str());
+  EXPECT_FALSE(stretch->FileMissing());
+  EXPECT_EQ(saved(*stretch, &status), present);
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(std::string(Text(D::kFileNameText)), present);
+
+  // A fresh instance keeps the path just the same.
+  Stretch fresh(nullptr);
+  fresh.Effect()->dispatcher(fresh.Effect(), effOpen, 0, 0, nullptr, 0.f);
+  restore(fresh, missing);
+  EXPECT_EQ(saved(fresh, &status), missing);
+  EXPECT_EQ(status, 2);
+  EXPECT_EQ(saved(*stretch, &status), present);
+}
+
+// FileLoad changes come from the file selector, from host automation, from
+// program changes and from state loads; only a file the user has just picked
+// in the dialog is loaded, once.
+TEST_F(StretchTest, FileLoadLoadsOnlyAFilePickedInTheDialog) {
+  const std::string picked = WriteMono("picked.wav", Tone(2000, 440));
+  const std::string dropped = WriteMono("dropped.wav", Tone(3000, 440));
+  D& displays = stretch->Displays();
+
+  // A path the selector holds without a pick loads nothing.
+  displays.chosenPath = picked;
+  Set(kFileLoad, 1);
+  EXPECT_EQ(stretch->FilePath(), "");
+  EXPECT_EQ(stretch->Param(kFileLoad)->Value(), 0.0);
+
+  // A state whose FileLoad is on loads nothing either, and FileLoad rests.
   StateChunk onState;
   for (int i = 0; i < kStretchParamCount; ++i)
     onState.AppendDouble(i == kFileLoad ? 1.0 : stretch->Param(i)->Value());
@@ -373,15 +458,28 @@ TEST_F(StretchTest, FileLoadReadsTheSelectorOnlyOutsideAStateLoad) {
   Process(64);
   EXPECT_FALSE(stretch->stateJustLoaded);
 
-  // Automation of FileLoad loads the chosen file again.
+  // The pick loads.
+  displays.ChooseFile(picked);
   Set(kFileLoad, 1);
-  EXPECT_EQ(stretch->FilePath(), path);
+  EXPECT_EQ(stretch->FilePath(), picked);
   EXPECT_EQ(stretch->Param(kFileLoad)->Value(), 0.0);
-  // With no chosen path nothing happens beyond the reset.
-  stretch->Displays().chosenPath.clear();
+
+  // After another file was dropped, neither a program change (which runs
+  // every handler), nor automation, nor a new open brings the pick back.
+  stretch->FileDropped(dropped.c_str());
   const int clip = stretch->CurrentClip();
+  Dispatch(effSetProgram, 0, 2);
   Set(kFileLoad, 1);
+  Dispatch(effOpen);
+  EXPECT_EQ(stretch->FilePath(), dropped);
   EXPECT_EQ(stretch->CurrentClip(), clip);
+  EXPECT_EQ(Current().length, 3000);
+
+  // Picking the same file again loads it again.
+  displays.ChooseFile(picked);
+  Set(kFileLoad, 1);
+  EXPECT_EQ(stretch->FilePath(), picked);
+  EXPECT_NE(stretch->CurrentClip(), clip);
 }
 
 TEST_F(StretchTest, AuditionTurnedOnTwiceResetsThePositionOnce) {
@@ -431,7 +529,7 @@ TEST_F(StretchTest, AnalysisFeedsTheDisplays) {
       largest = std::max(largest, std::round(samples[position++] * 32767) / 32768);
     ASSERT_NEAR(displays.waveform.values[column], largest, 1e-4) << column;
   }
-  EXPECT_EQ(displays.spectrumFrames, &stretch->Engine().frames[0]);
+  EXPECT_EQ(displays.spectrumFrames.load(), &stretch->Engine().frames[0]);
   const int frames = stretch->Engine().transientCurve.count;
   ASSERT_GT(frames, 0);
   const double step = 500.0 / frames;
@@ -451,6 +549,40 @@ TEST_F(StretchTest, AnalysisFeedsTheDisplays) {
   Set(kRegEnd, 0.752);
   EXPECT_EQ(displays.waveform.bandStart, 125);
   EXPECT_EQ(displays.waveform.bandEnd, 376);
+}
+
+// The spectrograph draws the frames without a lock: from the load that clears
+// them until the analysis has grown them all again, it has no source.
+TEST_F(StretchTest, SpectrographHasNoFramesWhileTheyAreClearedOrGrow) {
+  const D& displays = stretch->Displays();
+  const FftBufferList* const frames = &stretch->Engine().frames[0];
+  auto analyseWatching = [&](const char* step) {
+    ASSERT_TRUE(stretch->Engine().analysisPending) << step;
+    while (stretch->Engine().analysisPending) {
+      ASSERT_EQ(displays.spectrumFrames.load(), nullptr) << step;
+      Process(512);
+    }
+    EXPECT_EQ(displays.spectrumFrames.load(), frames) << step;
+    EXPECT_GT(frames->Count(), 0) << step;
+  };
+  const std::string first = WriteMono("spectrum-first.wav", Tone(9000, 440));
+  stretch->LoadFile(first.c_str());
+  analyseWatching("first load");
+
+  std::uint32_t revision = displays.spectrumRevision.load();
+  stretch->LoadFile(WriteMono("spectrum-second.wav", Tone(12000, 660)).c_str());
+  EXPECT_NE(displays.spectrumRevision.load(), revision);
+  analyseWatching("second load");
+
+  // A failed load leaves the finished frames in place.
+  stretch->LoadFile("/nonexistent/spectrum.wav");
+  EXPECT_EQ(displays.spectrumFrames.load(), frames);
+
+  // A rate change analyses the converted clip again.
+  revision = displays.spectrumRevision.load();
+  Dispatch(effSetSampleRate, 0, 0, nullptr, 48000.f);
+  EXPECT_NE(displays.spectrumRevision.load(), revision);
+  analyseWatching("rate change");
 }
 
 TEST_F(StretchTest, DisplayTickEveryTenthOfASecond) {
@@ -514,6 +646,112 @@ TEST_F(StretchTest, EnvelopePointsShapeThePlaybackGain) {
     if (k > 4) {
       EXPECT_NEAR(peak, full * std::min(1.0, 2 * position), 0.08) << k;
     }
+  }
+}
+
+// The points of a shaped envelope follow the path in the state: a fresh
+// instance gets them back into the editor's handles and the contour. States
+// without them, or with damaged ones, give the initial shape.
+TEST_F(StretchTest, EnvelopePointsTravelInTheStateAfterThePath) {
+  // Handles E2, E3, E1, E4 as the control keeps them.
+  const double shaped[8] = {0.25, 1.0, 0.75, 0.5, 0.1, 0.2, 0.9, 0.0};
+  std::copy(shaped, shaped + 8, stretch->Displays().envelopeControl);
+  Set(kVolumeEnvelope, 1);
+  StateChunk chunk;
+  ASSERT_TRUE(stretch->SaveState(chunk));
+  const int trailer = 51 * 8 + 4;  // values, then an empty path
+  ASSERT_EQ(chunk.Size(), trailer + 4 + 4 + 64 + 4);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(chunk.Data()) + trailer, 4), "DxSt");
+  std::int32_t version = 0;
+  chunk.ReadInt32(trailer + 4, &version);
+  EXPECT_EQ(version, 1);
+  const double leftToRight[8] = {0.1, 0.2, 0.25, 1.0, 0.75, 0.5, 0.9, 0.0};
+  for (int k = 0; k < 8; ++k) {
+    double v = -1;
+    chunk.ReadDouble(trailer + 8 + 8 * k, &v);
+    EXPECT_EQ(v, leftToRight[k]) << k;
+  }
+
+  Stretch fresh(nullptr);
+  fresh.Effect()->dispatcher(fresh.Effect(), effOpen, 0, 0, nullptr, 0.f);
+  const std::uint32_t revision = fresh.Displays().envelopeRevision.load();
+  EXPECT_EQ(fresh.LoadState(chunk, 0), trailer);
+  EXPECT_NE(fresh.Displays().envelopeRevision.load(), revision);
+  for (int k = 0; k < 8; ++k) EXPECT_EQ(fresh.Displays().envelopeControl[k], shaped[k]) << k;
+  // (0, 0) to E1 rises with slope 2; E3 to E4 falls from 0.5 to 0.
+  ASSERT_EQ(fresh.Contour().SegmentCount(), 5);
+  VolumeContour contour = fresh.Contour();
+  EXPECT_DOUBLE_EQ(contour.GainAt(0.05), 0.1);
+  EXPECT_DOUBLE_EQ(contour.GainAt(0.5), 0.75);
+  EXPECT_NEAR(contour.GainAt(0.825), 0.25, 1e-12);
+  StateChunk again;
+  ASSERT_TRUE(fresh.SaveState(again));
+  EXPECT_EQ(std::vector<std::uint8_t>(again.Data(), again.Data() + again.Size()),
+            std::vector<std::uint8_t>(chunk.Data(), chunk.Data() + chunk.Size()));
+
+  // A later version with more after the points is read for what it shares.
+  StateChunk later;
+  later.Resize(trailer + 4);
+  std::copy(chunk.Data(), chunk.Data() + trailer + 4, later.Data());
+  later.AppendInt32(2);
+  for (double v : leftToRight) later.AppendDouble(v);
+  later.AppendInt32(7);
+  StretchDisplays& seam = fresh.Displays();
+  std::fill(seam.envelopeControl, seam.envelopeControl + 8, 0.5);
+  EXPECT_GE(fresh.LoadState(later, 0), 0);
+  for (int k = 0; k < 8; ++k) EXPECT_EQ(seam.envelopeControl[k], shaped[k]) << k;
+
+  auto expectInitialShape = [&](const char* what) {
+    const double initial[8] = {0.0, 1.0, 1.0, 1.0, 0.0, 0.0, 1.0, 0.0};
+    for (int k = 0; k < 8; ++k) EXPECT_EQ(seam.envelopeControl[k], initial[k]) << what << k;
+    ASSERT_EQ(fresh.Contour().SegmentCount(), 1) << what;
+    EXPECT_EQ(fresh.Contour().SegmentAt(0).y0, 1.0) << what;
+    EXPECT_EQ(fresh.Contour().SegmentAt(0).slope, 0.0) << what;
+  };
+  // An older state ends with the path.
+  StateChunk old;
+  old.Resize(trailer);
+  std::copy(chunk.Data(), chunk.Data() + trailer, old.Data());
+  EXPECT_EQ(fresh.LoadState(old, 0), trailer);
+  expectInitialShape("no trailer");
+
+  // Damaged trailers: each is ignored as a whole.
+  struct Damage {
+    const char* what;
+    int offset;  // into the trailer
+    double value;
+  };
+  const Damage damages[] = {{"point out of order", 8 + 0, 0.3},  // E1 right of E2
+                            {"point above 1", 8 + 8 * 3, 1.5},
+                            {"point below 0", 8 + 8 * 6, -0.25},
+                            {"not a number", 8 + 8 * 7, std::nan("")}};
+  for (const Damage& damage : damages) {
+    ASSERT_GE(fresh.LoadState(chunk, 0), 0);
+    ASSERT_EQ(seam.envelopeControl[0], shaped[0]);
+    StateChunk bad;
+    bad.Resize(chunk.Size());
+    std::copy(chunk.Data(), chunk.Data() + chunk.Size(), bad.Data());
+    std::memcpy(bad.Data() + trailer + damage.offset, &damage.value, 8);
+    fresh.LoadState(bad, 0);
+    expectInitialShape(damage.what);
+  }
+  for (int cut : {1, 60}) {
+    ASSERT_GE(fresh.LoadState(chunk, 0), 0);
+    StateChunk shortened;
+    shortened.Resize(chunk.Size() - cut);
+    std::copy(chunk.Data(), chunk.Data() + shortened.Size(), shortened.Data());
+    fresh.LoadState(shortened, 0);
+    expectInitialShape("cut short");
+  }
+  for (const std::int32_t word : {0, 1}) {  // tag 0, then version 0
+    ASSERT_GE(fresh.LoadState(chunk, 0), 0);
+    StateChunk bad;
+    bad.Resize(chunk.Size());
+    std::copy(chunk.Data(), chunk.Data() + chunk.Size(), bad.Data());
+    const std::int32_t zero = 0;
+    std::memcpy(bad.Data() + trailer + 4 * word, &zero, 4);
+    fresh.LoadState(bad, 0);
+    expectInitialShape(word == 0 ? "no tag" : "version 0");
   }
 }
 

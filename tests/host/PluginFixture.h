@@ -12,6 +12,10 @@
 #include "host/VstHost.h"
 #include "tests/audio/TestAudioFiles.h"
 
+// What follows the path in the plug-in's chunks: tag, version, the envelope's
+// points left to right, the clip status.
+constexpr std::size_t kTrailerBytes = 4 + 4 + 8 * 8 + 4;
+
 class PluginTest : public ::testing::Test {
  protected:
   void SetUp() override { Load(); }
@@ -29,7 +33,7 @@ class PluginTest : public ::testing::Test {
     return values;
   }
 
-  // A chunk as the plug-in writes one: header, 51 values, path.
+  // A chunk as older builds write one: header, 51 values, path.
   static std::vector<unsigned char> MakeChunk(const std::vector<double>& values,
                                               const std::string& path, bool header = true) {
     std::vector<unsigned char> chunk;
@@ -71,6 +75,27 @@ class PluginTest : public ::testing::Test {
     return WriteTemp(name, MakeWave(layout, samples));
   }
 
+  // The trailer's points, or none when the chunk has no trailer after its path.
+  static std::vector<double> TrailerPoints(const std::vector<unsigned char>& chunk) {
+    const std::size_t at = 420 + StatePath(chunk).size();
+    if (chunk.size() < at + kTrailerBytes || std::memcmp(chunk.data() + at, "DxSt", 4) != 0)
+      return {};
+    std::vector<double> points(8);
+    std::memcpy(points.data(), chunk.data() + at + 8, 64);
+    return points;
+  }
+
+  // The trailer's clip status: 0 no file, 1 the file is playing, 2 it could not
+  // be loaded; -1 without a trailer.
+  static std::int32_t TrailerStatus(const std::vector<unsigned char>& chunk) {
+    const std::size_t at = 420 + StatePath(chunk).size();
+    if (chunk.size() < at + kTrailerBytes || std::memcmp(chunk.data() + at, "DxSt", 4) != 0)
+      return -1;
+    std::int32_t status = -1;
+    std::memcpy(&status, chunk.data() + at + 72, 4);
+    return status;
+  }
+
   // Hands the host a state naming the file, with the instance's current values
   // changed as given (index, value in real units).
   static void LoadByState(VstHost& h, const std::string& path,
@@ -80,10 +105,13 @@ class PluginTest : public ::testing::Test {
     ASSERT_EQ(h.SetChunk(MakeChunk(values, path), false), 1);
   }
 
-  static std::string StatePath(VstHost& h) {
-    const std::vector<unsigned char> chunk = h.GetChunk(false);
-    return chunk.size() > 420 ? std::string(chunk.begin() + 420, chunk.end()) : std::string();
+  static std::string StatePath(const std::vector<unsigned char>& chunk) {
+    std::int32_t length = 0;
+    if (chunk.size() >= 420) std::memcpy(&length, chunk.data() + 416, 4);
+    if (length <= 0 || chunk.size() < 420 + static_cast<std::size_t>(length)) return std::string();
+    return std::string(chunk.begin() + 420, chunk.begin() + 420 + length);
   }
+  static std::string StatePath(VstHost& h) { return StatePath(h.GetChunk(false)); }
 
   // One stereo block of double output.
   static std::vector<double> Block(VstHost& h, int frames, std::vector<double>* right = nullptr) {

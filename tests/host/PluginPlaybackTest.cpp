@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 #include <xmmintrin.h>
 
+#include <algorithm>
 #include <cmath>
 
+#include "effect/Stretch.h"
 #include "tests/host/PluginFixture.h"
 #include "tools/SoundMeasures.h"
 
@@ -115,7 +117,7 @@ TEST_F(PlaybackTest, AuditionOfAMonoClipUsesTheFirstOutputOnly) {
   EXPECT_EQ(Peak(right), 0.0);
 }
 
-TEST_F(PlaybackTest, FilesLoadAtTheHostRateAndFailuresKeepTheClip) {
+TEST_F(PlaybackTest, FilesLoadAtTheHostRate) {
   VstHost fast;
   std::string error;
   ASSERT_TRUE(fast.Load(DILATORIX_PLUGIN_PATH, &error)) << error;
@@ -131,13 +133,53 @@ TEST_F(PlaybackTest, FilesLoadAtTheHostRateAndFailuresKeepTheClip) {
   for (int k = 0; k < 10; ++k)
     for (double v : Block(fast, 512)) sounding += std::fabs(v) > 0.25;
   EXPECT_NEAR(sounding, converted, 40);
+}
 
-  // A file that is missing, or is not audio, leaves the clip and its path.
-  LoadByState(fast, path + ".missing");
-  LoadByState(fast, WriteTemp("not-audio.wav", Bytes(100, 'x')));
-  EXPECT_EQ(StatePath(fast), path);
-  fast.SetParameter(14, 1.0f);
-  EXPECT_NEAR(Peak(Block(fast, 512)), 0.5, 0.03);  // the converter rings at the step
+// A state naming a file that cannot be loaded (missing, or not audio) gives
+// that path back on the next save, on a fresh instance as on one that was
+// playing another file, and nothing plays; restored again, it names the same
+// file. A state naming a readable file plays it again.
+TEST_F(PlaybackTest, StateNamingAnUnreadableFileKeepsItsPathAndPlaysNothing) {
+  const std::string present = WriteClip("present.wav", Tone(12000, 440));
+  const std::string missing = present + ".missing";
+  const std::string notAudio = WriteTemp("not-audio.wav", Bytes(100, 'x'));
+  auto sounds = [](VstHost& h) {
+    Analyse(h, 12000);
+    h.transport.playing = true;
+    double peak = 0;
+    for (int k = 0; k < 8; ++k) peak = std::max(peak, Peak(Block(h, 512)));
+    return peak > 0.2;
+  };
+  for (bool fresh : {true, false}) {
+    SCOPED_TRACE(fresh ? "fresh instance" : "after another file");
+    VstHost h;
+    std::string error;
+    ASSERT_TRUE(h.Load(DILATORIX_PLUGIN_PATH, &error)) << error;
+    Start(h);
+    if (!fresh) {
+      LoadByState(h, present);
+      EXPECT_TRUE(sounds(h));
+    }
+    for (const std::string& path : {missing, notAudio}) {
+      LoadByState(h, path, {{kPitch, 1.5}});
+      const std::vector<unsigned char> chunk = h.GetChunk(false);
+      EXPECT_EQ(StatePath(chunk), path);
+      EXPECT_EQ(TrailerStatus(chunk), 2);
+      EXPECT_EQ(Values(chunk)[kPitch], 1.5);
+      h.transport.playing = true;
+      for (int k = 0; k < 4; ++k)
+        for (double v : Block(h, 512)) ASSERT_EQ(v, 0.0) << k;
+
+      VstHost reopened;
+      ASSERT_TRUE(reopened.Load(DILATORIX_PLUGIN_PATH, &error)) << error;
+      Start(reopened);
+      ASSERT_EQ(reopened.SetChunk(chunk, false), 1);
+      EXPECT_EQ(reopened.GetChunk(false), chunk);
+    }
+    LoadByState(h, present);
+    EXPECT_EQ(TrailerStatus(h.GetChunk(false)), 1);
+    EXPECT_TRUE(sounds(h));
+  }
 }
 
 // A host that restores the state before it sets its rate: the clip loaded at
@@ -174,6 +216,66 @@ TEST_F(PlaybackTest, StateRoundTripReloadsTheFileWithTheSameValues) {
     h->transport.playing = true;
   }
   for (int k = 0; k < 8; ++k) ASSERT_EQ(Block(host, 512), Block(reopened, 512)) << k;
+}
+
+// The editor's envelope control writes its handles into the effect's seam and
+// flips VolumeEnvelope (the test does that as the module's own editor does);
+// the contour sets the level, travels in the chunk, and an instance restored
+// from that chunk plays it alike. An older chunk gives the initial shape.
+TEST_F(PlaybackTest, ShapedEnvelopeSetsTheLevelAndTravelsInTheChunk) {
+  constexpr int kFrames = 44100;
+  const std::string path = WriteClip("envelope.wav", Tone(kFrames, 440));
+  // Quarter volume over the first half, full volume over the second: E1 at
+  // (0, 0.25), E2 (0.5, 0.25), E3 (0.5, 1), E4 (1, 1). The control keeps
+  // them as E2, E3, E1, E4.
+  const double control[8] = {0.5, 0.25, 0.5, 1.0, 0.0, 0.25, 1.0, 1.0};
+  const std::vector<double> leftToRight = {0.0, 0.25, 0.5, 0.25, 0.5, 1.0, 1.0, 1.0};
+  // Levels in dB over 10..40 % and 60..90 % of the clip played once at 1x.
+  auto levels = [](VstHost& h) {
+    Analyse(h, kFrames);
+    h.transport.playing = true;
+    std::vector<double> out;
+    while (out.size() < kFrames) {
+      const std::vector<double> block = Block(h, 512);
+      out.insert(out.end(), block.begin(), block.end());
+    }
+    h.transport.playing = false;
+    return std::make_pair(MeasureLevel(out, kFrames / 10, kFrames * 4 / 10, 44100).levelDb,
+                          MeasureLevel(out, kFrames * 6 / 10, kFrames * 9 / 10, 44100).levelDb);
+  };
+  const double quarterDb = 20 * std::log10(0.25);
+
+  LoadByState(host, path);
+  auto* seam = &static_cast<Stretch*>(static_cast<IEffectVst*>(effect->object))->Displays();
+  std::copy(control, control + 8, seam->envelopeControl);
+  host.SetParameter(kVolumeEnvelope, 1.0f);
+  const auto shaped = levels(host);
+  EXPECT_NEAR(shaped.first - shaped.second, quarterDb, 0.2);
+  const std::vector<unsigned char> chunk = host.GetChunk(false);
+  EXPECT_EQ(TrailerPoints(chunk), leftToRight);
+
+  VstHost restored;
+  std::string error;
+  ASSERT_TRUE(restored.Load(DILATORIX_PLUGIN_PATH, &error)) << error;
+  Start(restored);
+  ASSERT_EQ(restored.SetChunk(chunk, false), 1);
+  EXPECT_EQ(restored.GetChunk(false), chunk);
+  const auto again = levels(restored);
+  EXPECT_NEAR(again.first, shaped.first, 0.01);
+  EXPECT_NEAR(again.second, shaped.second, 0.01);
+
+  // A chunk of an older build, 420 bytes with no path, still loads and gives
+  // the initial shape; with the path it plays the clip at full volume again.
+  const std::vector<double> initial = {0, 0, 0, 1, 1, 1, 1, 0};
+  const std::vector<unsigned char> old = MakeChunk(Values(chunk), "");
+  ASSERT_EQ(old.size(), 420u);
+  ASSERT_EQ(restored.SetChunk(old, false), 1);
+  EXPECT_EQ(TrailerPoints(restored.GetChunk(false)), initial);
+  EXPECT_EQ(StatePath(restored), path);
+  ASSERT_EQ(restored.SetChunk(MakeChunk(Values(chunk), path), false), 1);
+  const auto full = levels(restored);
+  EXPECT_NEAR(full.first, full.second, 0.2);
+  EXPECT_NEAR(shaped.second, full.second, 0.2);
 }
 
 TEST_F(PlaybackTest, CallerFloatingPointStateSurvivesEveryProcessCall) {

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <climits>
 #include <cmath>
 #include <limits>
 
 #include "tests/host/PluginFixture.h"
+#include "tests/support/TestFifo.h"
 
 namespace {
 
@@ -96,6 +99,28 @@ TEST_F(PluginTest, ProcessCallsWithBadArgumentsAreHarmless) {
   host.ProcessReplacing(nullptr, outs, -5);
   host.ProcessDouble(nullptr, nullptr, 64);
   host.ProcessAccumulating(nullptr, nullptr, 64);
+}
+
+// A state naming a FIFO, a device or a directory: the host's call comes back at
+// once (it holds the plug-in lock, and the audio with it) and nothing plays.
+TEST_F(PluginTest, StatesNamingWhatIsNotAFileReturnAtOnce) {
+  TestFifo fifo(::testing::TempDir() + "dilatorix-state-" + std::to_string(getpid()) + ".fifo");
+  ASSERT_TRUE(fifo.Made());
+  for (const std::string& path : {fifo.Path(), std::string("/dev/zero"), ::testing::TempDir()}) {
+    SCOPED_TRACE(path);
+    VstHost h;
+    std::string error;
+    ASSERT_TRUE(h.Load(DILATORIX_PLUGIN_PATH, &error)) << error;
+    Start(h);
+    const auto start = std::chrono::steady_clock::now();
+    LoadByState(h, path);
+    EXPECT_LT(TestFifo::MsSince(start), TestFifo::kPatienceMs / 2);
+    EXPECT_EQ(StatePath(h), path);  // kept, as for any file that cannot be loaded
+    EXPECT_EQ(TrailerStatus(h.GetChunk(false)), 2);
+    h.transport.playing = true;
+    for (int k = 0; k < 8; ++k)
+      for (double v : Block(h, 512)) ASSERT_EQ(v, 0.0) << k;
+  }
 }
 
 }  // namespace

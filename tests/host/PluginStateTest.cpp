@@ -16,12 +16,15 @@ std::vector<double> DefaultValues() {
 TEST_F(PluginTest, NewInstanceSavesTheDefaultChunk) {
   for (bool program : {false, true}) {
     const std::vector<unsigned char> chunk = host.GetChunk(program);
-    ASSERT_EQ(chunk.size(), 420u);
+    ASSERT_EQ(chunk.size(), 420u + kTrailerBytes);
     const unsigned char header[] = {0x74, 0x66, 0x66, 0x70, 0x00, 0x00, 0x01, 0x00};
     EXPECT_EQ(std::memcmp(chunk.data(), header, 8), 0);
     EXPECT_EQ(Values(chunk), DefaultValues());
     const unsigned char zero[4] = {};
     EXPECT_EQ(std::memcmp(chunk.data() + 416, zero, 4), 0);
+    // The envelope's initial shape: full volume over the whole clip.
+    EXPECT_EQ(TrailerPoints(chunk), (std::vector<double>{0, 0, 0, 1, 1, 1, 1, 0}));
+    EXPECT_EQ(TrailerStatus(chunk), 0);  // no file
   }
   EXPECT_EQ(host.Dispatch(effGetChunk, 0, 0, nullptr), 0);
 }
@@ -34,9 +37,10 @@ TEST_F(PluginTest, ChunkWithPathRoundTrips) {
   const std::string path = WriteClip("round-trip.wav", std::vector<double>(3000, 0.25));
   ASSERT_EQ(host.SetChunk(MakeChunk(values, path), false), 1);
   const std::vector<unsigned char> saved = host.GetChunk(false);
-  ASSERT_EQ(saved.size(), 420u + path.size());
+  ASSERT_EQ(saved.size(), 420u + path.size() + kTrailerBytes);
   EXPECT_EQ(Values(saved), values);
   EXPECT_EQ(StatePath(host), path);
+  EXPECT_EQ(TrailerStatus(saved), 1);
   EXPECT_EQ(host.ParamDisplay(13), "Rand Walk");
 
   // Loading it into a fresh instance gives the same state.
@@ -52,9 +56,10 @@ TEST_F(PluginTest, ChunkWithPathRoundTrips) {
   EXPECT_EQ(StatePath(host), path);
   EXPECT_EQ(Values(kept), DefaultValues());
 
-  // So does a path that names no file.
+  // A path that names no file is kept all the same, marked as not loaded.
   ASSERT_EQ(host.SetChunk(MakeChunk(DefaultValues(), path + ".missing"), false), 1);
-  EXPECT_EQ(StatePath(host), path);
+  EXPECT_EQ(StatePath(host), path + ".missing");
+  EXPECT_EQ(TrailerStatus(host.GetChunk(false)), 2);
 }
 
 TEST_F(PluginTest, ChunksWithoutHeaderOrCutShort) {
@@ -91,7 +96,7 @@ TEST_F(PluginTest, ChunksWithoutHeaderOrCutShort) {
   shortPath.resize(shortPath.size() - 4);
   EXPECT_EQ(host.SetChunk(shortPath, false), 1);
   const std::vector<unsigned char> after = host.GetChunk(false);
-  EXPECT_EQ(after.size(), 420u);
+  EXPECT_EQ(after.size(), 420u + kTrailerBytes);
 
   // A negative path length is corrupt.
   std::vector<unsigned char> negative = MakeChunk(DefaultValues(), "");

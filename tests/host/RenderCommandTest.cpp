@@ -4,12 +4,14 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <fstream>
 #include <sstream>
 
 #include "tests/host/RenderTestFiles.h"
 #include "tests/support/CommandRun.h"
+#include "tests/support/TestFifo.h"
 
 namespace {
 
@@ -92,6 +94,21 @@ TEST_F(RenderCommandTest, FailuresExitWithOneLineAndLeaveNoFile) {
     EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
     EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
     EXPECT_EQ(dir.Names(), std::vector<std::string>{"notes.txt"});
+  }
+}
+
+// A FIFO or a device could keep the renderer waiting in its open for ever.
+TEST_F(RenderCommandTest, InputsThatAreNotRegularFilesAreRefusedAtOnce) {
+  TestFifo fifo(dir / "input.wav");
+  ASSERT_TRUE(fifo.Made());
+  for (const std::string& input : {fifo.Path(), std::string("/dev/zero")}) {
+    SCOPED_TRACE(input);
+    const auto start = std::chrono::steady_clock::now();
+    const CommandResult result = Run({input, "-o", dir / "out.wav"});
+    EXPECT_LT(TestFifo::MsSince(start), TestFifo::kPatienceMs);
+    EXPECT_NE(result.exitCode, 0);
+    EXPECT_EQ(result.err, "dilatorix-render: input " + input + " is not a regular file\n");
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"input.wav"});
   }
 }
 

@@ -8,6 +8,7 @@
 #include "host/ParamText.h"
 #include "host/Renderer.h"
 #include "tests/host/RenderTestFiles.h"
+#include "tests/support/TestFifo.h"
 
 namespace {
 
@@ -21,9 +22,13 @@ TEST(RendererTest, ReadsTheDefaultsAndNoticesAClipNotTaken) {
 
   ScratchDirectory dir;
   { std::ofstream(dir / "text.wav") << "RIFF but not really"; }
+  TestFifo fifo(dir / "fifo.wav");
+  ASSERT_TRUE(fifo.Made());
   std::vector<double> values = renderer.Values();
   values[kPitch] = 1.5;
-  for (const std::string& path : {dir / "missing.wav", dir / "text.wav"}) {
+  // The plug-in keeps the path of a file it could not load; the state it
+  // gives back says it is not playing.
+  for (const std::string& path : {dir / "missing.wav", dir / "text.wav", fifo.Path()}) {
     EXPECT_FALSE(renderer.LoadClip(path, values, &error));
     EXPECT_EQ(error, "the plug-in could not load " + path);
   }
