@@ -11,7 +11,13 @@ constexpr int kParamTextSize = 32;  // names, labels and display texts: 31 chara
 
 class IEffectParam {
  public:
-  enum Type : std::int32_t { kTypeNone = 0, kTypeBool = 1, kTypeInt = 2, kTypeEnum = 3, kTypeDouble = 4 };
+  enum Type : std::int32_t {
+    kTypeNone = 0,
+    kTypeBool = 1,
+    kTypeInt = 2,
+    kTypeEnum = 3,
+    kTypeDouble = 4
+  };
 
   struct DisplayTextRecord {
     std::int32_t value;
@@ -36,6 +42,8 @@ class IEffectParam {
   int DisplayTextCount() const { return static_cast<int>(displayTexts.size()); }
   // The first record's text for value, or the empty text.
   const char* GetDisplayText(int value) const;
+  // The text of the record at that position, in the order they were set.
+  const char* DisplayTextAt(int position) const { return displayTexts[position].text; }
   bool GetValueForText(const char* text, double* value) const;
 
   // The text the host sees for v (real units, or normalised when asked).

@@ -55,8 +55,10 @@ bool ISpinnerWidget::Draw(ICanvas& graphics) {
   IEffectParam* param = Param();
   if (param != nullptr && ownParam != nullptr && paramIndex < 0) param->SetNormalized(value);
   if (param != nullptr && showValue) {
+    // The parameter's own value: it rounds a stepped value the control holds
+    // between two steps, and the text must name the step that plays.
     char display[kParamTextSize];
-    param->DisplayText(value, true, display);
+    param->DisplayText(param->Value(), false, display);
     text = display;
     if (showLabel) {
       text += " ";

@@ -1,5 +1,6 @@
-// A text control that shows a parameter's display text (and label) and changes
-// it by dragging or the wheel, wrapping round at both ends. The parameter is
+// A text control that shows a parameter's display text (and label) for the
+// parameter's own value, and changes it by dragging or the wheel, wrapping
+// round at both ends. The parameter is
 // the plug-in's at the control's index, or an own one (not owned) when the
 // index is negative. Ignores drag and wheel while grayed. GUI thread.
 #pragma once

@@ -92,7 +92,7 @@ std::unique_ptr<IMenuModel> IWidget::MakeParamMenu() {
   auto menu = std::make_unique<IMenuModel>();
   int inColumn = 0;
   for (int i = 0; i < texts; ++i) {
-    const char* text = param->GetDisplayText(i);
+    const char* text = param->DisplayTextAt(i);
     std::int32_t flags = std::strcmp(text, current) == 0 ? IMenuModel::kChecked : 0;
     if (++inColumn == kMenuColumnItems) {
       flags |= IMenuModel::kColumnBreak;

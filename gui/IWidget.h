@@ -42,8 +42,8 @@ class IWidget : public ISubject {
   virtual void MarkClean();
   virtual bool IsDirty();
   virtual void ResetToDefault();
-  // A menu of the parameter's display texts (enumerations, and booleans that
-  // have texts); none otherwise.
+  // A menu of the parameter's display texts in the order they were set
+  // (enumerations, and booleans that have texts); none otherwise.
   virtual std::unique_ptr<IMenuModel> MakeParamMenu();
   virtual void FreeParamMenu(std::unique_ptr<IMenuModel> menu);
   virtual void SetValueFromMenuItem(const IMenuModel& menu, int item);

@@ -216,7 +216,15 @@ TEST_F(GuiTest, ParameterMenus) {
   choice->SetValueFromMenuItem(*menu, 9);  // unchanged: nothing pushed
   EXPECT_TRUE(calls.empty());
 
-  EXPECT_NE(Attach(std::make_unique<Probe>(&plug, PixelRect(), 2))->MakeParamMenu(), nullptr);
+  // Every text the parameter holds, in the order it was given, even where two
+  // share a value: "Lit" has the boolean's own "off" and "on", then its two.
+  std::unique_ptr<IMenuModel> lit =
+      Attach(std::make_unique<Probe>(&plug, PixelRect(), 2))->MakeParamMenu();
+  ASSERT_NE(lit, nullptr);
+  std::vector<std::string> texts;
+  for (int i = 0; i < lit->ItemCount(); ++i) texts.push_back(lit->ItemAt(i).text);
+  EXPECT_EQ(texts, (std::vector<std::string>{"off", "on", "dark", "lit"}));
+  EXPECT_NE(lit->ItemAt(0).flags & IMenuModel::kChecked, 0);
   EXPECT_EQ(Attach(std::make_unique<Probe>(&plug, PixelRect(), 4))->MakeParamMenu(), nullptr);
   EXPECT_EQ(Attach(std::make_unique<Probe>(&plug, PixelRect(), 0))->MakeParamMenu(), nullptr);
   EXPECT_EQ(Attach(std::make_unique<Probe>(&plug, PixelRect(), -1))->MakeParamMenu(), nullptr);

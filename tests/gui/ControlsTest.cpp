@@ -127,11 +127,28 @@ TEST_F(GuiTest, SpinnersWrapAndStepByTheParameter) {
   canvas->MouseDrag(5, 25 - 64, kLeft);  // 16-pixel control, gearing 8: 64 pixels is half
   EXPECT_NEAR(doubles->Value(), 0.521, 1e-12);
 
-  // Drawing shows the parameter's display text and label.
+  canvas->MouseUp(5, 25 - 64, kLeft);
   doubles->Draw(*canvas);
-  char display[kParamTextSize];
-  plug.Param(0)->DisplayText(doubles->Value(), true, display);
-  EXPECT_EQ(doubles->Text(), std::string(display) + " dB");
+  EXPECT_EQ(doubles->Text(), "5.2 dB");  // 0..10, one decimal, and the label
+}
+
+// Dragged between two steps, the control holds 16.99 / 29 of the range while
+// the parameter rounds to choice 17: the text names the choice that plays.
+TEST_F(GuiTest, SpinnersShowTheChoiceTheParameterTook) {
+  ISpinnerWidget* choice =
+      Attach(std::make_unique<ISpinnerWidget>(&plug, PixelRect(0, 0, 80, 16), 1, TextStyle()));
+  canvas->MouseDown(5, 5, kLeft);
+  canvas->MouseDrag(5, 5 - 75, kLeft);  // 75 / 128 of the range
+  canvas->MouseUp(5, 5 - 75, kLeft);
+  EXPECT_EQ(plug.Param(1)->Value(), 17.0);
+  choice->Draw(*canvas);
+  EXPECT_EQ(choice->Text(), "c17 ");  // the choice, a space and the empty label
+
+  // A value from the host shows its choice too.
+  canvas->SetParameterFromPlug(1, 3.0, false);
+  plug.Param(1)->SetValue(3.0);
+  choice->Draw(*canvas);
+  EXPECT_EQ(choice->Text(), "c3 ");
 }
 
 TEST_F(GuiTest, FileButtonRunsTheDialogAndTogglesItsParameter) {
