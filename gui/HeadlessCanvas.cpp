@@ -31,7 +31,10 @@ bool HeadlessCanvas::PresentRect(const PixelRect&) {
 
 void HeadlessCanvas::PromptUserInput(IWidget*, IEffectParam*, bool) {}
 
-void HeadlessCanvas::PromptForFile(std::string* path, int, const std::string&) { path->clear(); }
+void HeadlessCanvas::PromptForFile(std::string* path, int, const std::string&) {
+  ++fileDialogs;
+  *path = fileAnswer;
+}
 
 bool HeadlessCanvas::WritePng(const std::string& path) const {
   return ::WritePng(drawBitmap.Pixels(), drawBitmap.Width(), drawBitmap.Height(),

@@ -1,8 +1,9 @@
 // A canvas without a window, for tests and tools, and its own window host: it
 // draws into its bitmap like any other, presents nothing, opens no window,
-// answers the prompts with "nothing chosen" and can write what it drew to a
-// PNG file. Text is drawn with FreeType; a missing font is reported once on
-// stderr and text is then skipped. GUI-thread rules as for every canvas.
+// answers value entry with nothing and the file dialog with a path it was
+// given (none at first), and can write what it drew to a PNG file. Its timer
+// ticks only when its user calls Tick. Text is drawn with FreeType; a missing font is reported once
+// on stderr and text is then skipped. GUI-thread rules as for every canvas.
 #pragma once
 
 #include <string>
@@ -23,6 +24,10 @@ class HeadlessCanvas : public ICanvasRaster, public IWindowHost {
   void PromptUserInput(IWidget* control, IEffectParam* param, bool textMode) override;
   void PromptForFile(std::string* path, int action, const std::string& directory) override;
 
+  // The path every later file dialog answers with; empty cancels it.
+  void SetFileDialogAnswer(const std::string& path) { fileAnswer = path; }
+  // How many file dialogs ran.
+  int FileDialogCount() const { return fileDialogs; }
   // Writes the draw bitmap as a PNG file.
   bool WritePng(const std::string& path) const;
   // How many rectangles were presented (a window host would copy them out).
@@ -32,6 +37,8 @@ class HeadlessCanvas : public ICanvasRaster, public IWindowHost {
 
  private:
   TextRenderer text;
+  std::string fileAnswer;
+  int fileDialogs = 0;
   int presented = 0;
   bool fontErrorReported = false;
 };

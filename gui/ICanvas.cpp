@@ -3,6 +3,7 @@
 #include "core/IEffectForEditor.h"
 #include "core/IEffectParam.h"
 #include "gui/IBitmapWidget.h"
+#include "gui/ITickRefresher.h"
 #include "gui/IWidget.h"
 #include "gui/IWindowHost.h"
 
@@ -10,6 +11,7 @@ ICanvas::ICanvas(IEffectForEditor* plugIn, int w, int h, int fps)
     : plug(plugIn), width(w), height(h), framesPerSecond(fps > 0 ? fps : 24) {}
 
 ICanvas::~ICanvas() {
+  tickRefresher.reset();  // it refers to the controls
   while (!controls.empty()) controls.pop_back();
 }
 
@@ -57,8 +59,19 @@ void ICanvas::Resize(int w, int h) {
   height = h;
   captured = -1;
   lastX = lastY = -1;
+  tickRefresher.reset();
   while (!controls.empty()) controls.pop_back();
   if (plug != nullptr) plug->EditorSizeChanged();
+}
+
+void ICanvas::SetTickRefresher(std::unique_ptr<ITickRefresher> refresher) {
+  tickRefresher = std::move(refresher);
+}
+
+bool ICanvas::Tick() {
+  if (tickRefresher) tickRefresher->Refresh();
+  PixelRect dirtyArea;
+  return IsDirty(&dirtyArea) && Draw(dirtyArea);
 }
 
 void ICanvas::DropFile(const char* path) {

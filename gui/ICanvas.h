@@ -15,6 +15,7 @@
 #include "gui/GraphicsTypes.h"
 
 class IEffectForEditor;
+class ITickRefresher;
 class IWidget;
 class IWindowHost;
 
@@ -49,7 +50,8 @@ class ICanvas : public IEffectEditor {
   virtual std::uint32_t* GetPixelData() = 0;
   virtual bool FillTriangle(int x1, int y1, int x2, int y2, int x3, int y3, const ArgbColor& color,
                             const BlendSpec& blend) = 0;
-  // Deletes every control and tells the plug-in the new size.
+  // Deletes every control, and the refresher that drives them, and tells the
+  // plug-in the new size.
   virtual void Resize(int w, int h);
   virtual FrameBitmap LoadBitmap(int id, const char* name, int frames = 1) = 0;
   virtual FrameBitmap ScaleBitmap(const FrameBitmap& bitmap, int w, int h) = 0;
@@ -81,6 +83,12 @@ class ICanvas : public IEffectEditor {
   void SetControlsFromUser(int index, double value);
   void SetAllControlsDirty();
   void MouseOutAll();
+
+  // Takes ownership; it runs at the start of every tick.
+  void SetTickRefresher(std::unique_ptr<ITickRefresher> refresher);
+  // The window host's timer tick: the refresher brings the controls up to
+  // date, then the dirty area is drawn and presented. True when it drew.
+  bool Tick();
 
   // Entry points for the window host (and tests).
   bool IsDirty(PixelRect* rect);
@@ -119,6 +127,7 @@ class ICanvas : public IEffectEditor {
   void Capture(int index, int x, int y, const MouseMods& mods);
 
   std::vector<std::unique_ptr<IWidget>> controls;
+  std::unique_ptr<ITickRefresher> tickRefresher;
   IWindowHost* windowHost = nullptr;
   int framesPerSecond;
   int captured = -1;

@@ -1,6 +1,7 @@
 // The control model: hit search, mouse dispatch and gestures, values from the
 // host and the user, dirty collection, drawing modes and parameter menus.
 #include "gui/IBitmapWidget.h"
+#include "gui/ITickRefresher.h"
 #include "tests/gui/GuiTestSupport.h"
 
 namespace guitest {
@@ -177,6 +178,57 @@ TEST_F(GuiTest, DirtyCollectionAndStrictDrawing) {
   b->SetValueFromHost(0.5);
   ASSERT_TRUE(canvas->IsDirty(&area));
   EXPECT_EQ(area, b->DrawRect());
+}
+
+// Moves a control's value from state kept elsewhere, as an editor does.
+class Follower : public ITickRefresher {
+ public:
+  Follower(IWidget* target, const double* source, int* destroyed)
+      : target(target), source(source), destroyed(destroyed) {}
+  ~Follower() override { ++*destroyed; }
+  void Refresh() override {
+    ++runs;
+    target->SetValueFromHost(*source);
+  }
+  IWidget* target;
+  const double* source;
+  int* destroyed;
+  int runs = 0;
+};
+
+TEST_F(GuiTest, TheTickRefreshesThenDrawsWhatIsDirty) {
+  Probe* a = Attach(std::make_unique<Probe>(&plug, PixelRect(0, 0, 50, 50)));
+  Probe* b = Attach(std::make_unique<Probe>(&plug, PixelRect(100, 0, 150, 50)));
+  double shown = 0.25;
+  int destroyed = 0;
+  auto owned = std::make_unique<Follower>(b, &shown, &destroyed);
+  Follower* follower = owned.get();
+  canvas->SetTickRefresher(std::move(owned));
+  EXPECT_TRUE(canvas->Tick());  // everything starts dirty
+  EXPECT_EQ(follower->runs, 1);
+  EXPECT_EQ(a->draws, 1);
+  EXPECT_EQ(b->draws, 1);
+  EXPECT_TRUE(canvas->Tick());  // a value from the host redraws once more
+  EXPECT_EQ(b->draws, 2);
+  EXPECT_FALSE(canvas->Tick());  // nothing changed, nothing drawn
+  EXPECT_EQ(canvas->PresentedCount(), 2);
+  EXPECT_EQ(follower->runs, 3);
+
+  // A change is copied in by the next tick and drawn in the same one; the
+  // dirty search alone copies nothing.
+  shown = 0.75;
+  PixelRect area;
+  EXPECT_FALSE(canvas->IsDirty(&area));
+  EXPECT_EQ(b->Value(), 0.25);
+  EXPECT_TRUE(canvas->Tick());
+  EXPECT_EQ(b->Value(), 0.75);
+  EXPECT_EQ(b->draws, 3);
+  EXPECT_EQ(a->draws, 1);
+
+  // Resizing deletes the controls and the refresher that points at them.
+  canvas->Resize(200, 100);
+  EXPECT_EQ(destroyed, 1);
+  EXPECT_FALSE(canvas->Tick());
 }
 
 TEST_F(GuiTest, NonStrictDrawingRedrawsWhatOverlapsEachDirtyControl) {

@@ -155,9 +155,9 @@ TEST_F(GuiTest, FileButtonRunsTheDialogAndTogglesItsParameter) {
   auto image = FramesImage(30, 20, {0xFF111111u, 0xFF222222u});
   IFileButtonWidget* button = Attach(
       std::make_unique<IFileButtonWidget>(&plug, PixelRect(12, 40, 42, 60), 3, Framed(*image, 2)));
-  canvas->answer = "/music/take.wav";
+  canvas->SetFileDialogAnswer("/music/take.wav");
   canvas->MouseDown(20, 50, kLeft);
-  EXPECT_EQ(canvas->dialogs, 1);
+  EXPECT_EQ(canvas->FileDialogCount(), 1);
   std::string path;
   button->LastChosenPath(&path);
   EXPECT_EQ(path, "/music/take.wav");
@@ -171,9 +171,9 @@ TEST_F(GuiTest, FileButtonRunsTheDialogAndTogglesItsParameter) {
   EXPECT_EQ(button->CurrentState(), IFileButtonWidget::kIdle);
   EXPECT_FALSE(button->IsDirty());
 
-  // A cancelled dialog (the headless canvas has none) still toggles, with an
-  // empty path; a right press opens the dialog too.
-  canvas->answer.clear();
+  // A cancelled dialog still toggles, with an empty path; a right press opens
+  // the dialog too.
+  canvas->SetFileDialogAnswer("");
   canvas->MouseDown(20, 50, kRight);
   button->LastChosenPath(&path);
   EXPECT_EQ(path, "");

@@ -53,20 +53,14 @@ class TestPlug : public IEffectVst {
   std::vector<std::string> dropped;
 };
 
-// Records value-entry requests and answers the file dialog with a set path.
+// Records value-entry requests.
 class TestCanvas : public HeadlessCanvas {
  public:
   using HeadlessCanvas::HeadlessCanvas;
   void PromptUserInput(IWidget* control, IEffectParam*, bool) override {
     prompted.push_back(control);
   }
-  void PromptForFile(std::string* path, int, const std::string&) override {
-    *path = answer;
-    ++dialogs;
-  }
   std::vector<IWidget*> prompted;
-  std::string answer;
-  int dialogs = 0;
 };
 
 // A w x h image of `frames` frames, frame k filled with colours[k - 1].
