@@ -418,6 +418,16 @@ void Stretch::RestoreEnvelope(const double (&points)[8]) {
   ApplyEnvelope(points);
 }
 
+void Stretch::EnvelopeEdited(const double* storedOrder) {
+  EffectLock guard(Lock());
+  std::copy(storedOrder, storedOrder + 8, displays.envelopeControl);
+}
+
+void Stretch::FilePicked(const std::string& path) {
+  EffectLock guard(Lock());
+  displays.ChooseFile(path);
+}
+
 void Stretch::OnShowAll(const StretchParamSpec&, double v) {
   const bool show = v > 0.5;
   for (D::Control readout : {D::kRateNominalReadout, D::kRateTransientReadout,

@@ -3,7 +3,8 @@
 // host through the VST 2 binding; every operation runs under the plug-in lock,
 // ProcessBlock on the audio thread. It owns the two clips (the one playing and
 // the spare a load fills), the engine, the volume contour and what its editor
-// displays; the parameter handlers turn values into the engine's inputs. A
+// displays; the parameter handlers turn values into the engine's inputs. Its
+// editor reads the displays and hands back through IStretchForEditor. A
 // clip always plays at the host's rate: loads convert to it, and a change of
 // rate converts the loaded clip again (inside the rate call, under the lock).
 #pragma once
@@ -11,13 +12,14 @@
 #include <string>
 
 #include "audio/AudioFile.h"
+#include "effect/IStretchForEditor.h"
 #include "effect/StretchDisplays.h"
 #include "effect/StretchEngine.h"
 #include "effect/StretchParamSpecs.h"
 #include "effect/VolumeContour.h"
 #include "vst/IEffectVst.h"
 
-class Stretch : public IEffectVst {
+class Stretch : public IEffectVst, public IStretchForEditor {
  public:
   explicit Stretch(audioMasterCallback host);
 
@@ -48,6 +50,11 @@ class Stretch : public IEffectVst {
   double SampleRate() const { return sampleRate; }
   int TenthSecondFrames() const { return tenthSecondFrames; }
   StretchDisplays& Displays() { return displays; }
+
+  // What the editor sees and hands back.
+  const StretchDisplays& Displays() const override { return displays; }
+  void EnvelopeEdited(const double* storedOrder) override;
+  void FilePicked(const std::string& path) override;
 
   // Set while a state is being loaded, so that handlers running inside the load
   // do not act on the editor; the processing loop clears it.

@@ -92,19 +92,20 @@ class StretchDisplays {
   std::atomic<std::uint32_t> xyRevision{0};
 
   // The envelope's four points in the control's order (E2, E3, E1, E4 as x, y
-  // pairs), written by the editor as the user drags them. A restored state
-  // sets them through SetEnvelopePoints, which moves envelopeRevision so that
-  // the editor redraws its handles.
+  // pairs), written under the plug-in lock when the user has moved them
+  // (Stretch::EnvelopeEdited). A restored state sets them through
+  // SetEnvelopePoints, which moves envelopeRevision so that the editor moves
+  // its handles.
   double envelopeControl[8] = {};
   std::atomic<std::uint32_t> envelopeRevision{0};
   // The points in envelope order, left to right, as the contour takes them.
   void EnvelopePoints(double (&points)[8]) const;
   void SetEnvelopePoints(const double (&points)[8]);
 
-  // The file selector's dialog. The editor calls ChooseFile, holding the
-  // plug-in lock, when the user picks a file, and then changes FileLoad; the
-  // FileLoad handler takes each pick once. Host automation and program
-  // changes run that handler too, and find no pick to load.
+  // The file selector's dialog. ChooseFile runs under the plug-in lock when
+  // the user picks a file (Stretch::FilePicked), and the editor then changes
+  // FileLoad; the FileLoad handler takes each pick once. Host automation and
+  // program changes run that handler too, and find no pick to load.
   void ChooseFile(const std::string& path);
   // True once for each pick; chosenPath then names the file.
   bool TakeChosenFile();

@@ -485,8 +485,6 @@ void IEffectVst::PublishChannels() {
 
 void IEffectVst::AttachEditor(std::unique_ptr<IEffectEditor> attached) {
   IEffectBase::AttachEditor(std::move(attached));
-  if (Editor() == nullptr) return;
-  effect.flags |= effFlagsHasEditor;
   EditorSizeChanged();
 }
 

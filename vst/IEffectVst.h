@@ -43,6 +43,8 @@ class IEffectVst : public IEffectBase {
   int GetHostKind() override;
   void EditorSizeChanged() override;
   void HostSpecificSetup() override;
+  // Takes the editor and publishes its rectangle. The flag that offers hosts an
+  // editor stays clear: no window host here puts a window on screen yet.
   void AttachEditor(std::unique_ptr<IEffectEditor> editor) override;
   void SetLatencySamples(int samples) override;
   bool SendMidi(const MidiMessage& message) override;

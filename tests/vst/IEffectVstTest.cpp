@@ -175,7 +175,7 @@ class SizedEditor : public IEffectEditor {
   int closed = 0;
 };
 
-TEST_F(IEffectVstTest, AttachedEditorSetsFlagRectAndOpens) {
+TEST_F(IEffectVstTest, AttachedEditorSetsRectAndOpens) {
   auto plug = Make("1-1 2-2");
   AEffect* e = plug->Effect();
   ERect* rect = nullptr;
@@ -186,7 +186,7 @@ TEST_F(IEffectVstTest, AttachedEditorSetsFlagRectAndOpens) {
   auto owned = std::make_unique<SizedEditor>();
   SizedEditor* editor = owned.get();
   plug->AttachEditor(std::move(owned));
-  EXPECT_NE(e->flags & effFlagsHasEditor, 0);
+  EXPECT_EQ(e->flags & effFlagsHasEditor, 0);  // hosts are not offered it yet
   EXPECT_EQ(e->dispatcher(e, effEditGetRect, 0, 0, &rect, 0), 1);
   ASSERT_NE(rect, nullptr);
   EXPECT_EQ(rect->bottom, 650);
