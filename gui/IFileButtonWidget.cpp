@@ -12,6 +12,7 @@ void IFileButtonWidget::MouseDown(int, int, const MouseMods&) {
   state = kSelecting;
   MarkDirty(false);
   windowHost->PromptForFile(&chosenPath, action, directory);
+  Chosen(chosenPath);
   value += 1.0;
   if (value > 1.0) value = 0.0;
   state = kDone;

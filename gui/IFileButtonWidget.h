@@ -25,6 +25,12 @@ class IFileButtonWidget : public IWidget {
   void LastChosenPath(std::string* path) const { *path = chosenPath; }
   int CurrentState() const { return state; }
 
+ protected:
+  // Runs after each dialog, before the parameter changes, with the path
+  // chosen (empty when the dialog was cancelled): an owner that must have the
+  // path in hand when the change arrives takes it here.
+  virtual void Chosen(const std::string& /*path*/) {}
+
  private:
   FrameBitmap image;
   std::string chosenPath;

@@ -151,6 +151,31 @@ TEST_F(GuiTest, SpinnersShowTheChoiceTheParameterTook) {
   EXPECT_EQ(choice->Text(), "c3 ");
 }
 
+// Learns each choice before the parameter changes.
+class ChoosingButton : public IFileButtonWidget {
+ public:
+  using IFileButtonWidget::IFileButtonWidget;
+  std::vector<std::pair<std::string, double>> choices;  // path, parameter then
+
+ protected:
+  void Chosen(const std::string& path) override {
+    choices.emplace_back(path, Plug()->Param(ParamIndex())->Value());
+  }
+};
+
+TEST_F(GuiTest, FileButtonTellsItsOwnerTheChoiceBeforeTheChange) {
+  auto image = FramesImage(30, 20, {0xFF111111u, 0xFF222222u});
+  ChoosingButton* button = Attach(
+      std::make_unique<ChoosingButton>(&plug, PixelRect(12, 40, 42, 60), 3, Framed(*image, 2)));
+  canvas->SetFileDialogAnswer("/music/take.wav");
+  canvas->MouseDown(20, 50, kLeft);
+  canvas->SetFileDialogAnswer("");
+  canvas->MouseDown(20, 50, kLeft);
+  using Choice = std::pair<std::string, double>;
+  EXPECT_EQ(button->choices, (std::vector<Choice>{{"/music/take.wav", 0.0}, {"", 1.0}}));
+  EXPECT_EQ(plug.Param(3)->Value(), 0.0);
+}
+
 TEST_F(GuiTest, FileButtonRunsTheDialogAndTogglesItsParameter) {
   auto image = FramesImage(30, 20, {0xFF111111u, 0xFF222222u});
   IFileButtonWidget* button = Attach(
