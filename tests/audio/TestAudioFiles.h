@@ -118,3 +118,14 @@ inline std::string WriteTemp(const std::string& name, const Bytes& bytes) {
   }
   return path;
 }
+
+// A mono 16-bit WAVE file of samples in -1..1, in the test's temp folder.
+inline std::string WriteMonoWave(const std::string& name, const std::vector<double>& samples,
+                                 std::uint32_t rate = 44100) {
+  WaveLayout layout;
+  layout.channels = 1;
+  layout.rate = rate;
+  std::vector<std::int64_t> values;
+  for (double v : samples) values.push_back(std::lround(v * 32767));
+  return WriteTemp(name, MakeWave(layout, values));
+}

@@ -18,16 +18,6 @@ namespace {
 
 using D = StretchDisplays;
 
-std::string WriteMono(const std::string& name, const std::vector<double>& samples,
-                      std::uint32_t rate = 44100) {
-  WaveLayout layout;
-  layout.channels = 1;
-  layout.rate = rate;
-  std::vector<std::int64_t> values;
-  for (double v : samples) values.push_back(std::lround(v * 32767));
-  return WriteTemp(name, MakeWave(layout, values));
-}
-
 std::string WriteStereo(const std::string& name, const std::vector<double>& left,
                         const std::vector<double>& right) {
   WaveLayout layout;
@@ -209,8 +199,8 @@ TEST_F(StretchTest, ShapePitchAndVoices) {
 }
 
 TEST_F(StretchTest, LoadsAlternateBetweenTheClipsAndFailuresChangeNothing) {
-  const std::string first = WriteMono("first.wav", Tone(3000, 440));
-  const std::string second = WriteMono("second.wav", Tone(5000, 440));
+  const std::string first = WriteMonoWave("first.wav", Tone(3000, 440));
+  const std::string second = WriteMonoWave("second.wav", Tone(5000, 440));
   EXPECT_EQ(stretch->CurrentClip(), 0);
   stretch->LoadFile(first.c_str());
   EXPECT_EQ(stretch->CurrentClip(), 1);
@@ -247,7 +237,7 @@ TEST_F(StretchTest, LoadsAlternateBetweenTheClipsAndFailuresChangeNothing) {
 // A clip loaded at 44.1 kHz follows the host to 48 kHz: read again from its
 // file at the new rate, a 1 kHz tone plays at 1 kHz rather than 8.8 % sharp.
 TEST_F(StretchTest, RateChangeReadsTheClipAgainFromItsFile) {
-  const std::string path = WriteMono("rate-file.wav", Tone(kToneFrames, 1000));
+  const std::string path = WriteMonoWave("rate-file.wav", Tone(kToneFrames, 1000));
   LoadAndAnalyse(path);
   const int slot = stretch->CurrentClip();
   const std::string shown = Text(D::kFileNameText);
@@ -303,7 +293,7 @@ TEST_F(StretchTest, RateChangeConvertsTheClipInMemoryWhenItsFileIsGone) {
 }
 
 TEST_F(StretchTest, RatesThatNeedNoOrAllowNoConversionKeepTheClip) {
-  const std::string path = WriteMono("rate-kept.wav", Tone(8000, 1000));
+  const std::string path = WriteMonoWave("rate-kept.wav", Tone(8000, 1000));
   LoadAndAnalyse(path);
   const int slot = stretch->CurrentClip();
   auto unchanged = [&](const char* step) {
@@ -333,7 +323,7 @@ TEST_F(StretchTest, RatesThatNeedNoOrAllowNoConversionKeepTheClip) {
   Stretch fresh(nullptr);
   fresh.Effect()->dispatcher(fresh.Effect(), effOpen, 0, 0, nullptr, 0.f);
   fresh.Effect()->dispatcher(fresh.Effect(), effSetSampleRate, 0, 0, nullptr, 48000.f);
-  const std::string other = WriteMono("rate-first.wav", Tone(3000, 1000));
+  const std::string other = WriteMonoWave("rate-first.wav", Tone(3000, 1000));
   fresh.LoadFile(other.c_str());
   EXPECT_EQ(fresh.CurrentClip(), 1);
   fresh.Effect()->dispatcher(fresh.Effect(), effMainsChanged, 0, 0, nullptr, 0.f);
@@ -343,13 +333,13 @@ TEST_F(StretchTest, RatesThatNeedNoOrAllowNoConversionKeepTheClip) {
 }
 
 TEST_F(StretchTest, LongPathsShowTheirLastSixtyFourCharacters) {
-  const std::string base = WriteMono("p.wav", Tone(100, 440));
+  const std::string base = WriteMonoWave("p.wav", Tone(100, 440));
   const std::string dir = base.substr(0, base.rfind('/') + 1);
   for (std::size_t length : {64u, 65u, 100u}) {
     ASSERT_LT(dir.size() + 4, length);
     const std::string path = dir + std::string(length - dir.size() - 4, 'n') + ".wav";
     ASSERT_EQ(path.size(), length);
-    WriteMono(path.substr(dir.size()), Tone(100, 440));
+    WriteMonoWave(path.substr(dir.size()), Tone(100, 440));
     stretch->LoadFile(path.c_str());
     const std::string shown = Text(D::kFileNameText);
     if (length <= 64)
@@ -364,7 +354,7 @@ TEST_F(StretchTest, LongPathsShowTheirLastSixtyFourCharacters) {
 // as not found, and the clip that was playing stops. Drops and picks that fail
 // change nothing; a later load that works replaces the path.
 TEST_F(StretchTest, RestoredStateKeepsThePathOfAFileThatCannotBeLoaded) {
-  const std::string present = WriteMono("present.wav", Tone(9000, 440));
+  const std::string present = WriteMonoWave("present.wav", Tone(9000, 440));
   LoadAndAnalyse(present);
   const std::vector<double> playing = AnalyseAndPlay(4096);
   ASSERT_GT(*std::max_element(playing.begin(), playing.end()), 0.3);
@@ -436,8 +426,8 @@ TEST_F(StretchTest, RestoredStateKeepsThePathOfAFileThatCannotBeLoaded) {
 // program changes and from state loads; only a file the user has just picked
 // in the dialog is loaded, once.
 TEST_F(StretchTest, FileLoadLoadsOnlyAFilePickedInTheDialog) {
-  const std::string picked = WriteMono("picked.wav", Tone(2000, 440));
-  const std::string dropped = WriteMono("dropped.wav", Tone(3000, 440));
+  const std::string picked = WriteMonoWave("picked.wav", Tone(2000, 440));
+  const std::string dropped = WriteMonoWave("dropped.wav", Tone(3000, 440));
   D& displays = stretch->Displays();
 
   // A path the selector holds without a pick loads nothing.
@@ -483,7 +473,7 @@ TEST_F(StretchTest, FileLoadLoadsOnlyAFilePickedInTheDialog) {
 }
 
 TEST_F(StretchTest, AuditionTurnedOnTwiceResetsThePositionOnce) {
-  LoadAndAnalyse(WriteMono("twice.wav", Tone(4000, 440)));
+  LoadAndAnalyse(WriteMonoWave("twice.wav", Tone(4000, 440)));
   Set(kAudition, 1);
   EXPECT_TRUE(stretch->Auditioning());
   Process(512);
@@ -511,7 +501,7 @@ TEST_F(StretchTest, AnalysisFeedsTheDisplays) {
   // 1250 samples over 500 columns: the first 250 columns take 3, the rest 2.
   std::vector<double> samples(1250);
   for (int i = 0; i < 1250; ++i) samples[i] = (i % 7) / 8.0 - 0.5;
-  const std::string path = WriteMono("feeds.wav", samples);
+  const std::string path = WriteMonoWave("feeds.wav", samples);
   stretch->LoadFile(path.c_str());
   const D& displays = stretch->Displays();
   const std::uint32_t before = displays.waveform.revision.load();
@@ -565,12 +555,12 @@ TEST_F(StretchTest, SpectrographHasNoFramesWhileTheyAreClearedOrGrow) {
     EXPECT_EQ(displays.spectrumFrames.load(), frames) << step;
     EXPECT_GT(frames->Count(), 0) << step;
   };
-  const std::string first = WriteMono("spectrum-first.wav", Tone(9000, 440));
+  const std::string first = WriteMonoWave("spectrum-first.wav", Tone(9000, 440));
   stretch->LoadFile(first.c_str());
   analyseWatching("first load");
 
   std::uint32_t revision = displays.spectrumRevision.load();
-  stretch->LoadFile(WriteMono("spectrum-second.wav", Tone(12000, 660)).c_str());
+  stretch->LoadFile(WriteMonoWave("spectrum-second.wav", Tone(12000, 660)).c_str());
   EXPECT_NE(displays.spectrumRevision.load(), revision);
   analyseWatching("second load");
 
@@ -586,7 +576,7 @@ TEST_F(StretchTest, SpectrographHasNoFramesWhileTheyAreClearedOrGrow) {
 }
 
 TEST_F(StretchTest, DisplayTickEveryTenthOfASecond) {
-  LoadAndAnalyse(WriteMono("tick.wav", Tone(44100, 440)));
+  LoadAndAnalyse(WriteMonoWave("tick.wav", Tone(44100, 440)));
   Set(kRateSame, 1);
   Set(kRateNom, 1.0 / 3);  // factor 10 throughout
   D& displays = stretch->Displays();
@@ -625,7 +615,7 @@ TEST_F(StretchTest, DisplayTickEveryTenthOfASecond) {
 }
 
 TEST_F(StretchTest, EnvelopePointsShapeThePlaybackGain) {
-  LoadAndAnalyse(WriteMono("contour.wav", Tone(44100, 440)));
+  LoadAndAnalyse(WriteMonoWave("contour.wav", Tone(44100, 440)));
   std::vector<double> steady;
   for (int k = 0; k < 8; ++k) steady = Process(1024);
   const double full = *std::max_element(steady.begin(), steady.end());
