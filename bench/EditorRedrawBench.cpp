@@ -1,10 +1,18 @@
-// A full redraw of an editor-sized scene: a background, 20 bitmap controls with
-// alpha and 6 text controls, drawn by the headless canvas.
+// Full redraws of an editor-sized scene drawn by the headless canvas: a
+// background, 20 bitmap controls with alpha and 6 text controls; then the same
+// scene with the product's displays on it (waveform, contour, envelope, XY pad
+// and a spectrograph of 600 frames of 4096 bins), and the spectrograph's own
+// first draw after an analysis, when it reads every frame.
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <memory>
 #include <vector>
 
+#include "editor/SpectrographDisplay.h"
+#include "editor/VolumeEnvelopeControl.h"
+#include "editor/WaveformDisplay.h"
+#include "editor/XyDisplay.h"
 #include "gui/HeadlessCanvas.h"
 #include "gui/IBitmapWidget.h"
 #include "gui/ITextWidget.h"
@@ -19,27 +27,35 @@ std::unique_ptr<PxMemBitmap> Filled(int w, int h, std::uint32_t (*colour)(int x,
   return image;
 }
 
-void BM_FullEditorRedraw(benchmark::State& state) {
-  auto background = Filled(720, 650, [](int x, int y) {
+FrameBitmap Whole(PxMemBitmap& image) { return {&image, image.Width(), image.Height(), 1}; }
+
+// The images outlive the canvas that draws them.
+struct Images {
+  std::unique_ptr<PxMemBitmap> background = Filled(720, 650, [](int x, int y) {
     return 0xFF000000u | static_cast<std::uint32_t>((x ^ y) & 0x3F) * 0x010101u;
   });
-  auto knob = Filled(32, 32, [](int x, int y) {
+  std::unique_ptr<PxMemBitmap> knob = Filled(32, 32, [](int x, int y) {
     const int dx = x - 16, dy = y - 16;
     return dx * dx + dy * dy < 225 ? 0xFFC0C0C0u : 0x00000000u;
   });
-  auto handle =
+  std::unique_ptr<PxMemBitmap> handle =
       Filled(24, 24, [](int x, int) { return 0x80FFFFFFu | static_cast<std::uint32_t>(x); });
+  std::unique_ptr<PxMemBitmap> pad = Filled(80, 80, [](int, int) { return 0xFF203060u; });
+  std::unique_ptr<PxMemBitmap> marker = Filled(12, 12, [](int x, int y) {
+    const int dx = x - 6, dy = y - 6;
+    return dx * dx + dy * dy < 30 ? 0xFFFFFFFFu : 0x00000000u;
+  });
+};
 
-  HeadlessCanvas canvas(nullptr, 720, 650);
+void AttachScene(HeadlessCanvas& canvas, Images& images) {
   canvas.PrepareDraw();
   canvas.AttachControl(std::make_unique<IBitmapWidget>(nullptr, PixelRect(0, 0, 720, 650), -1,
-                                                       FrameBitmap{background.get(), 720, 650, 1},
+                                                       Whole(*images.background),
                                                        BlendSpec(BlendSpec::kClobber, 1.0f)));
   for (int i = 0; i < 20; ++i) {
-    PxMemBitmap& image = i % 2 == 0 ? *knob : *handle;
-    const int size = image.Width();
-    canvas.AttachControl(std::make_unique<IBitmapWidget>(
-        nullptr, 30 + (i % 5) * 130, 40 + (i / 5) * 140, -1, FrameBitmap{&image, size, size, 1}));
+    PxMemBitmap& image = i % 2 == 0 ? *images.knob : *images.handle;
+    canvas.AttachControl(std::make_unique<IBitmapWidget>(nullptr, 30 + (i % 5) * 130,
+                                                         40 + (i / 5) * 140, -1, Whole(image)));
   }
   TextStyle style;
   style.size = 14;
@@ -47,7 +63,56 @@ void BM_FullEditorRedraw(benchmark::State& state) {
   for (int i = 0; i < 6; ++i)
     canvas.AttachControl(std::make_unique<ITextWidget>(
         nullptr, PixelRect(560, 150 + 30 * i, 640, 166 + 30 * i), style, "123.45 x"));
+}
 
+// Frames of a clip with a falling tone over pink-ish noise, (magnitude, phase) pairs.
+void FillFrames(FftBufferList& frames, int count, int n) {
+  for (int f = 0; f < count; ++f) {
+    auto frame = std::make_unique<ComplexFrame>(n);
+    const int tone = 40 + (count - f) * 3;
+    for (int k = 0; k <= n / 2; ++k) {
+      const double noise = n * 0.01 / (1.0 + k) * (1.0 + 0.5 * std::sin(f * 0.37 + k * 1.3));
+      frame->data[2 * k] = std::abs(k - tone) < 3 ? n * 0.25 : noise;
+      frame->data[2 * k + 1] = k * 0.5;
+    }
+    frames.Add(std::move(frame));
+  }
+}
+
+SpectrographDisplay* AttachDisplays(HeadlessCanvas& canvas, Images& images,
+                                    const FftBufferList& frames) {
+  auto waveform = std::make_unique<WaveformDisplay>(nullptr, PixelRect(100, 40, 600, 110));
+  waveform->mode = WaveformDisplay::kCentred;
+  waveform->bandOn = true;
+  waveform->bandStart = 50;
+  waveform->bandEnd = 400;
+  waveform->bandColor = ArgbColor(127, 40, 123, 155);
+  waveform->cursorVisible = true;
+  waveform->cursorColumn = 250;
+  for (int i = 0; i < waveform->ColumnCount(); ++i) waveform->values[i] = std::sin(i * 0.05);
+  canvas.AttachControl(std::move(waveform));
+  canvas.AttachControl(std::make_unique<VolumeEnvelopeControl>(nullptr, PixelRect(94, 34, 606, 116),
+                                                               50, Whole(*images.marker)));
+  auto contour = std::make_unique<WaveformDisplay>(nullptr, PixelRect(100, 222, 600, 272));
+  for (int i = 0; i < contour->ColumnCount(); ++i) contour->values[i] = (i % 37) / 37.0;
+  canvas.AttachControl(std::move(contour));
+  auto spectrograph = std::make_unique<SpectrographDisplay>(nullptr, PixelRect(100, 425, 600, 645));
+  SpectrographDisplay* display = spectrograph.get();
+  display->frameSource = &frames;
+  display->RebuildRowMap();
+  canvas.AttachControl(std::move(spectrograph));
+  auto xy = std::make_unique<XyDisplay>(nullptr, PixelRect(10, 500, 90, 580), Whole(*images.pad),
+                                        Whole(*images.marker));
+  xy->xValue = 0.3;
+  xy->yValue = 0.6;
+  canvas.AttachControl(std::move(xy));
+  return display;
+}
+
+void BM_FullEditorRedraw(benchmark::State& state) {
+  Images images;
+  HeadlessCanvas canvas(nullptr, 720, 650);
+  AttachScene(canvas, images);
   const PixelRect all(0, 0, 720, 650);
   for (auto _ : state) {
     canvas.SetAllControlsDirty();
@@ -56,5 +121,43 @@ void BM_FullEditorRedraw(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_FullEditorRedraw)->Unit(benchmark::kMicrosecond);
+
+// A timer tick during playback: the dirty area (the union of the cursor, the
+// XY pad and the progress bar) takes in the spectrograph, which is redrawn
+// from its picture.
+void BM_FullEditorRedrawWithDisplays(benchmark::State& state) {
+  Images images;
+  FftBufferList frames;
+  FillFrames(frames, 600, 4096);
+  HeadlessCanvas canvas(nullptr, 720, 650);
+  AttachScene(canvas, images);
+  AttachDisplays(canvas, images, frames);
+  const PixelRect all(0, 0, 720, 650);
+  canvas.Draw(all);  // the spectrograph's picture
+  for (auto _ : state) {
+    canvas.SetAllControlsDirty();
+    benchmark::DoNotOptimize(canvas.Draw(all));
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_FullEditorRedrawWithDisplays)->Unit(benchmark::kMicrosecond);
+
+// Once per analysed file: the spectrograph reads a frame per column.
+void BM_SpectrographFirstDraw(benchmark::State& state) {
+  Images images;
+  FftBufferList frames;
+  FillFrames(frames, 600, 4096);
+  HeadlessCanvas canvas(nullptr, 720, 650);
+  AttachScene(canvas, images);
+  SpectrographDisplay* display = AttachDisplays(canvas, images, frames);
+  const PixelRect area = display->DrawRect();
+  for (auto _ : state) {
+    display->RebuildRowMap();
+    display->MarkDirty(false);
+    benchmark::DoNotOptimize(canvas.Draw(area));
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_SpectrographFirstDraw)->Unit(benchmark::kMillisecond);
 
 }  // namespace
