@@ -1,17 +1,16 @@
-// The module's exported entry, the one place that builds the product: one
-// Stretch per call, created under a process-wide lock, handed to the host as
+// The module's exported entry: one instance of the product per call, created
+// under a process-wide lock with its editor attached, handed to the host as
 // its embedded effect record.
 #include <mutex>
-#include <new>
 
-#include "effect/Stretch.h"
+#include "module/StretchAssembly.h"
 
 #define DLX_EXPORT extern "C" __attribute__((visibility("default")))
 
 DLX_EXPORT AEffect* VST_CALL VSTPluginMain(audioMasterCallback host) {
   static std::recursive_mutex creationLock;
   std::lock_guard<std::recursive_mutex> guard(creationLock);
-  Stretch* plug = new (std::nothrow) Stretch(host);
+  Stretch* plug = NewStretchWithEditor(host);
   if (plug == nullptr) return nullptr;
   plug->MakeDefaultPreset();
   AEffect* effect = plug->Effect();

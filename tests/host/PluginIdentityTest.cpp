@@ -20,6 +20,23 @@ TEST_F(PluginTest, EffectRecord) {
   EXPECT_NE(effect->processDoubleReplacing, nullptr);
 }
 
+// The instance carries its 720 x 650 editor, but no window host here can put
+// it on screen: hosts are not offered it and opening it fails.
+TEST_F(PluginTest, EditorRectangleWithoutAWindow) {
+  ERect* rect = nullptr;
+  ASSERT_EQ(host.Dispatch(effEditGetRect, 0, 0, &rect), 1);
+  ASSERT_NE(rect, nullptr);
+  EXPECT_EQ(rect->top, 0);
+  EXPECT_EQ(rect->left, 0);
+  EXPECT_EQ(rect->bottom, 650);
+  EXPECT_EQ(rect->right, 720);
+  EXPECT_EQ(effect->flags, 0x1138);
+  int parent = 0;
+  EXPECT_EQ(host.Dispatch(effEditOpen, 0, 0, &parent), 0);
+  EXPECT_EQ(host.Dispatch(effEditOpen), 0);
+  EXPECT_EQ(effect->flags, 0x1138);
+}
+
 TEST_F(PluginTest, IdentityOpcodes) {
   EXPECT_EQ(host.Dispatch(effGetVstVersion), 2400);
   EXPECT_EQ(host.Dispatch(effIdentify), 0x4E764566);

@@ -1,0 +1,17 @@
+#include "module/StretchAssembly.h"
+
+#include <memory>
+#include <new>
+
+#include "editor/StretchEditor.h"
+#include "gui/HeadlessCanvas.h"
+
+Stretch* NewStretchWithEditor(audioMasterCallback host) {
+  Stretch* plug = new (std::nothrow) Stretch(host);
+  if (plug == nullptr) return nullptr;
+  auto canvas =
+      std::make_unique<HeadlessCanvas>(plug, StretchEditor::kWidth, StretchEditor::kHeight);
+  StretchEditor::Build(*canvas, *plug);
+  plug->AttachEditor(std::move(canvas));
+  return plug;
+}
