@@ -45,6 +45,11 @@ SpectrographDisplay::SpectrographDisplay(IEffectForEditor* plug, const PixelRect
 
 void SpectrographDisplay::RebuildRowMap() {
   pictureMade = false;
+  MapRows();
+  if (frameSource != nullptr && frameSource->Count() > 0) pictureMade = Render();
+}
+
+void SpectrographDisplay::MapRows() {
   const ComplexFrame* first =
       frameSource != nullptr && frameSource->Count() > 0 ? frameSource->At(0) : nullptr;
   const int n = first != nullptr ? first->size : 0;
@@ -80,7 +85,7 @@ bool SpectrographDisplay::Render() {
   const ComplexFrame* first = frameSource->At(0);
   const int n = first != nullptr ? first->size : 0;
   const int bins = n / 2 + 1;
-  if (rowMap.count != bins) RebuildRowMap();
+  if (rowMap.count != bins) MapRows();
   picture.Resize(columns, rows);
   if (picture.Width() != columns || picture.Height() != rows || !accumulator.Resize(rows))
     return false;
@@ -124,13 +129,11 @@ bool SpectrographDisplay::Render() {
 
 bool SpectrographDisplay::Draw(ICanvas& canvas) {
   canvas.DrawRect(colors::kGray, drawRect);
-  if (frameSource == nullptr || frameSource->Count() <= 0) {
+  if (!pictureMade) {
     // The outline's right and bottom lines lie on R and B: cover them too.
     const PixelRect all(drawRect.L, drawRect.T, drawRect.R + 1, drawRect.B + 1);
     return canvas.FillRect(colors::kBlack, all, BlendSpec());
   }
-  if (!pictureMade) pictureMade = Render();
-  if (!pictureMade) return false;
   const int w = picture.Width(), h = picture.Height();
   if (w == 0 || h == 0) return true;
   // Row j from the bottom lies at B - margin - j.

@@ -2,12 +2,11 @@
 // the first channel left to right, frequency bottom to top on a logarithmic
 // scale, brightness from the level in decibels and hue from the height. It
 // reads the frames' magnitudes and transforms nothing itself; no parameter, no
-// mouse behaviour. Its frame source is attached by the editor on the GUI thread
-// once an analysis has finished and detached before the frames change, so it
-// never reads frames that are being cleared or grown. The frames stay put
-// between analyses, so the picture made from them is kept and redrawn as it is
-// (a full pass costs a log10 per bin per column, far more than a redraw may)
-// until RebuildRowMap says the frames or the rate have changed.
+// mouse behaviour. The frames are read only inside RebuildRowMap, which the
+// editor calls on the GUI thread while it holds a lease on them (the effect
+// waits for the lease before it clears or grows them); it makes the picture
+// there (a full pass costs a log10 per bin per column, far more than a redraw
+// may), and Draw only ever copies that picture, or black while there is none.
 #pragma once
 
 #include <cstdint>
@@ -27,9 +26,9 @@ class SpectrographDisplay : public IWidget {
   SpectrographDisplay(IEffectForEditor* plug, const PixelRect& rect, BlendSpec blend = {0, 1.0f});
 
   bool Draw(ICanvas& canvas) override;
-  // Maps every bin of the source's frames to its row; after the source or the
-  // sample rate changes (each finished analysis). The next draw then makes the
-  // picture anew from the frames.
+  // Maps every bin of the source's frames to its row and makes the picture
+  // from them; after the source or the sample rate changes (each finished
+  // analysis, and a source let go of).
   void RebuildRowMap();
 
   const FftBufferList* frameSource = nullptr;  // not owned
@@ -39,6 +38,7 @@ class SpectrographDisplay : public IWidget {
   VariableLengthArray<Magnitude, 32> accumulator;
 
  private:
+  void MapRows();
   // Makes the picture of the rows and columns inside the margin from the
   // frames; false when its memory cannot be had.
   bool Render();

@@ -135,9 +135,10 @@ void StretchEditor::Refresh() {
   if (Moved(displays.waveform.revision, seen.waveform)) CopyColumns(displays.waveform, *waveform);
   if (Moved(displays.contour.revision, seen.contour)) CopyColumns(displays.contour, *contour);
   if (Moved(displays.spectrumRevision, seen.spectrum)) {
-    // A null source while the effect rebuilds the frames: the display lets go
-    // of them until the analysis ends.
-    spectrograph->frameSource = displays.spectrumFrames.load(std::memory_order_acquire);
+    // The picture is made from the frames inside the lease; a null source
+    // while the effect rebuilds them shows black until the analysis ends.
+    const StretchDisplays::SpectrumLease lease(displays);
+    spectrograph->frameSource = lease.Frames();
     spectrograph->sampleRate = displays.spectrumSampleRate;
     spectrograph->RebuildRowMap();
     spectrograph->MarkDirty(false);

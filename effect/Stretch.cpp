@@ -163,8 +163,7 @@ void Stretch::SwitchToSpare() {
   const AudioFile& clip = clips[currentClip];
   // The spectrograph lets go of the frames before the analysis clears them;
   // FeedDisplays hands them back once they are complete.
-  displays.spectrumFrames.store(nullptr, std::memory_order_release);
-  D::MarkDirty(displays.spectrumRevision);
+  displays.DetachSpectrumFrames();
   engine.ResetAnalysis(&clip, TruncToInt32(clip.length));
   engine.ClearOutputHops();
   // An empty clip has nothing to analyse: the displays follow it at once.
@@ -275,8 +274,7 @@ void Stretch::RefreshDisplays(int n, int length) {
 void Stretch::FeedDisplays() {
   RunContourFeed();
   displays.waveform.FillOverview(clips[currentClip].left);
-  displays.spectrumFrames.store(&engine.frames[0], std::memory_order_release);
-  D::MarkDirty(displays.spectrumRevision);
+  displays.AttachSpectrumFrames(&engine.frames[0]);
 }
 
 void Stretch::RunContourFeed() {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <thread>
 
 #include "effect/VolumeContour.h"
 #include "platform/SafeConvert.h"
@@ -98,4 +99,25 @@ void StretchDisplays::ColumnDisplay::FillCurve(const double* curve, int count) {
     }
   }
   MarkDirty(revision);
+}
+
+// Leases and detaching meet in sequentially consistent order: either the lease
+// sees the frames detached, or the detach sees the lease and waits for it.
+StretchDisplays::SpectrumLease::SpectrumLease(const StretchDisplays& owner) : displays(owner) {
+  displays.spectrumLeases.fetch_add(1);
+  frames = displays.spectrumFrames.load();
+}
+
+StretchDisplays::SpectrumLease::~SpectrumLease() { displays.spectrumLeases.fetch_sub(1); }
+
+void StretchDisplays::AttachSpectrumFrames(const FftBufferList* frames) {
+  spectrumFrames.store(frames);
+  MarkDirty(spectrumRevision);
+}
+
+void StretchDisplays::DetachSpectrumFrames() {
+  spectrumFrames.store(nullptr);
+  MarkDirty(spectrumRevision);
+  // A lease reads for one picture at most (milliseconds, once per file).
+  while (spectrumLeases.load() > 0) std::this_thread::yield();
 }

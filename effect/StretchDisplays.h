@@ -81,9 +81,27 @@ class StretchDisplays {
 
   // The spectrograph's frame source and rate. The source is the first
   // channel's frame list while that holds a finished analysis, and null from
-  // the moment a new analysis clears it until the analysis ends: the editor
-  // draws the frames without a lock, so it must never see them cleared or grow.
-  std::atomic<const FftBufferList*> spectrumFrames{nullptr};
+  // the moment a new analysis clears it until the analysis ends. The editor
+  // reads the frames without the plug-in lock, inside a lease; detaching them
+  // waits until a lease under way has ended, so they are never cleared or grown
+  // while it reads them.
+  class SpectrumLease {
+   public:
+    explicit SpectrumLease(const StretchDisplays& displays);
+    ~SpectrumLease();
+    SpectrumLease(const SpectrumLease&) = delete;
+    SpectrumLease& operator=(const SpectrumLease&) = delete;
+    // Null while the frames are detached.
+    const FftBufferList* Frames() const { return frames; }
+
+   private:
+    const StretchDisplays& displays;
+    const FftBufferList* frames;
+  };
+  // The effect, once an analysis has ended (any thread).
+  void AttachSpectrumFrames(const FftBufferList* frames);
+  // The effect, before the frames change; returns when no lease reads them.
+  void DetachSpectrumFrames();
   double spectrumSampleRate = 44100.0;
   std::atomic<std::uint32_t> spectrumRevision{0};
 
@@ -114,6 +132,11 @@ class StretchDisplays {
   static void MarkDirty(std::atomic<std::uint32_t>& revision) {
     revision.fetch_add(1, std::memory_order_release);
   }
+
+ private:
+  std::atomic<const FftBufferList*> spectrumFrames{nullptr};
+  // Leases do not change what is shown: the editor takes them on its read-only view.
+  mutable std::atomic<int> spectrumLeases{0};
 
  private:
   bool fileChosen = false;

@@ -4,17 +4,25 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <thread>
 
 #include "effect/Stretch.h"
 #include "tests/audio/TestAudioFiles.h"
 #include "tools/SoundMeasures.h"
 
 namespace {
+
+// The spectrograph's frames as the editor would see them now.
+const FftBufferList* LeasedFrames(const StretchDisplays& displays) {
+  return StretchDisplays::SpectrumLease(displays).Frames();
+}
 
 using D = StretchDisplays;
 
@@ -387,7 +395,7 @@ TEST_F(StretchTest, RestoredStateKeepsThePathOfAFileThatCannotBeLoaded) {
   EXPECT_FALSE(stretch->Engine().analysisPending);
   for (double v : AnalyseAndPlay(4096)) ASSERT_EQ(v, 0.0);
   D& displays = stretch->Displays();
-  EXPECT_EQ(displays.spectrumFrames.load()->Count(), 0);
+  EXPECT_EQ(LeasedFrames(displays)->Count(), 0);
   for (double v : displays.waveform.values) ASSERT_EQ(v, 0.0);
 
   // Nothing a drop, a pick, an empty path or a rate change does loses it.
@@ -519,7 +527,7 @@ TEST_F(StretchTest, AnalysisFeedsTheDisplays) {
       largest = std::max(largest, std::round(samples[position++] * 32767) / 32768);
     ASSERT_NEAR(displays.waveform.values[column], largest, 1e-4) << column;
   }
-  EXPECT_EQ(displays.spectrumFrames.load(), &stretch->Engine().frames[0]);
+  EXPECT_EQ(LeasedFrames(displays), &stretch->Engine().frames[0]);
   const int frames = stretch->Engine().transientCurve.count;
   ASSERT_GT(frames, 0);
   const double step = 500.0 / frames;
@@ -549,10 +557,10 @@ TEST_F(StretchTest, SpectrographHasNoFramesWhileTheyAreClearedOrGrow) {
   auto analyseWatching = [&](const char* step) {
     ASSERT_TRUE(stretch->Engine().analysisPending) << step;
     while (stretch->Engine().analysisPending) {
-      ASSERT_EQ(displays.spectrumFrames.load(), nullptr) << step;
+      ASSERT_EQ(LeasedFrames(displays), nullptr) << step;
       Process(512);
     }
-    EXPECT_EQ(displays.spectrumFrames.load(), frames) << step;
+    EXPECT_EQ(LeasedFrames(displays), frames) << step;
     EXPECT_GT(frames->Count(), 0) << step;
   };
   const std::string first = WriteMonoWave("spectrum-first.wav", Tone(9000, 440));
@@ -566,7 +574,7 @@ TEST_F(StretchTest, SpectrographHasNoFramesWhileTheyAreClearedOrGrow) {
 
   // A failed load leaves the finished frames in place.
   stretch->LoadFile("/nonexistent/spectrum.wav");
-  EXPECT_EQ(displays.spectrumFrames.load(), frames);
+  EXPECT_EQ(LeasedFrames(displays), frames);
 
   // A rate change analyses the converted clip again.
   revision = displays.spectrumRevision.load();
@@ -804,3 +812,34 @@ TEST(StretchDisplays, ColumnsOfShortClipsAndSparseCurves) {
   displays.SetText(StretchDisplays::kFileNameText, "a");  // unchanged text: no redraw
   EXPECT_EQ(displays.State(StretchDisplays::kFileNameText).revision.load(), revision);
 }
+
+namespace {
+
+// The editor reads the spectrograph's frames without the plug-in lock, inside
+// a lease: a detach (a new load clearing the frames) must wait for it.
+TEST(StretchDisplays, DetachingTheSpectrumWaitsForALeaseUnderWay) {
+  StretchDisplays displays;
+  FftBufferList frames;
+  displays.AttachSpectrumFrames(&frames);
+  std::atomic<bool> detached{false};
+  std::thread loader;
+  {
+    const StretchDisplays::SpectrumLease lease(displays);
+    ASSERT_EQ(lease.Frames(), &frames);
+    loader = std::thread([&] {
+      displays.DetachSpectrumFrames();
+      detached = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_FALSE(detached.load());
+  }
+  loader.join();
+  EXPECT_TRUE(detached.load());
+  EXPECT_EQ(StretchDisplays::SpectrumLease(displays).Frames(), nullptr);
+  // Without a lease the detach returns at once.
+  displays.AttachSpectrumFrames(&frames);
+  displays.DetachSpectrumFrames();
+  EXPECT_EQ(StretchDisplays::SpectrumLease(displays).Frames(), nullptr);
+}
+
+}  // namespace
