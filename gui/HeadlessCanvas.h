@@ -3,8 +3,9 @@
 // answers value entry with nothing and the file dialog with a path it was
 // given (none at first), and can write what it drew to a PNG file as a window
 // would show it. Its timer ticks only when its user calls Tick. Text is drawn
-// with FreeType; a missing font is reported once on stderr and text is then
-// skipped. GUI-thread rules as for every canvas.
+// with FreeType, inside the area being redrawn; a missing font is reported
+// once on stderr and text is then skipped. GUI-thread rules as for every
+// canvas.
 #pragma once
 
 #include <cstdint>

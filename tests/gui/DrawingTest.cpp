@@ -213,5 +213,29 @@ TEST_F(GuiTest, TextLandsAlignedAtTheTopInItsColour) {
   }
 }
 
+// A redraw of part of a text control draws its background again only inside
+// that part: the text must stay inside it too, or the glyphs beyond it blend
+// over their own earlier pixels and thicken at every tick.
+TEST_F(GuiTest, TextStaysInsideThePartRedrawn) {
+  auto backdrop = FramesImage(200, 100, {0xFF101418u});
+  Attach(std::make_unique<IBitmapWidget>(&plug, PixelRect(0, 0, 200, 100), -1, Framed(*backdrop, 1),
+                                         BlendSpec(BlendSpec::kClobber, 1)));
+  TextStyle style;
+  style.size = 14;
+  style.color = colors::kWhite;
+  Attach(std::make_unique<ITextWidget>(&plug, PixelRect(20, 40, 180, 56), style, "300.0 ms"));
+  canvas->Draw(PixelRect(0, 0, 200, 100));
+  ASSERT_TRUE(canvas->FontError().empty()) << canvas->FontError();
+  std::vector<std::uint32_t> whole;
+  for (int y = 0; y < 100; ++y)
+    for (int x = 0; x < 200; ++x) whole.push_back(Pixel(*canvas, x, y));
+
+  for (int tick = 0; tick < 5; ++tick) canvas->Draw(PixelRect(0, 0, 50, 100));
+  int changed = 0;
+  for (int y = 0; y < 100; ++y)
+    for (int x = 0; x < 200; ++x) changed += Pixel(*canvas, x, y) != whole[y * 200 + x];
+  EXPECT_EQ(changed, 0);
+}
+
 }  // namespace
 }  // namespace guitest
