@@ -23,7 +23,7 @@ bool EditorSnapshot::Open(int rate, int frames, std::string* error) {
 
 bool EditorSnapshot::Play(const std::string& clipPath, std::int64_t clipFrames,
                           const std::vector<ParamAssignment>& assignments, double seconds,
-                          std::string* error) {
+                          std::string* error, bool (*stopped)()) {
   if (canvas == nullptr) {
     *error = "no instance is open";
     return false;
@@ -31,9 +31,10 @@ bool EditorSnapshot::Play(const std::string& clipPath, std::int64_t clipFrames,
   std::vector<double> values = renderer.Values();
   for (const ParamAssignment& set : assignments) values[set.index] = set.value;
   if (!renderer.LoadClip(clipPath, values, error)) return false;
-  const Renderer::Progress analysing = [this](double) {
+  const Renderer::Progress goOn = [stopped](double) { return stopped == nullptr || !stopped(); };
+  const Renderer::Progress analysing = [this, &goOn](double done) {
     Advance(blockSize);
-    return true;
+    return goOn(done);
   };
   if (!renderer.Analyse(clipFrames, analysing, error)) return false;
   const Renderer::Sink playing = [this](const double* const*, int frames) {
@@ -41,7 +42,7 @@ bool EditorSnapshot::Play(const std::string& clipPath, std::int64_t clipFrames,
     return true;
   };
   const double frames = std::round(seconds * sampleRate);
-  if (!renderer.Render(static_cast<std::uint64_t>(frames), playing, nullptr, error)) return false;
+  if (!renderer.Render(static_cast<std::uint64_t>(frames), playing, goOn, error)) return false;
   canvas->Tick();
   return true;
 }

@@ -25,9 +25,11 @@ class EditorSnapshot {
   bool Open(int sampleRate, int blockSize, std::string* error);
   // Hands over clipPath (absolute) with the instance's values changed by
   // assignments, analyses its clipFrames frames (at the host rate), then plays
-  // seconds of output.
+  // seconds of output. When given, stopped is asked after every processing
+  // call; true ends the work as a failure ("interrupted").
   bool Play(const std::string& clipPath, std::int64_t clipFrames,
-            const std::vector<ParamAssignment>& assignments, double seconds, std::string* error);
+            const std::vector<ParamAssignment>& assignments, double seconds, std::string* error,
+            bool (*stopped)() = nullptr);
   // The editor's canvas; valid after a successful Open.
   HeadlessCanvas& Canvas() const { return *canvas; }
 

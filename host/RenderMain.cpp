@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <chrono>
 #include <cmath>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -16,6 +15,7 @@
 
 #include "host/ExecutableDirectory.h"
 #include "host/InputClip.h"
+#include "host/Interrupts.h"
 #include "host/OutputFile.h"
 #include "host/ParamText.h"
 #include "host/ProgressBar.h"
@@ -30,10 +30,6 @@
 namespace {
 
 constexpr double kDefaultCapSeconds = 3600;
-
-volatile std::sig_atomic_t interrupted = 0;
-
-void OnSignal(int) { interrupted = 1; }
 
 int Error(const std::string& message) {
   std::fprintf(stderr, "dilatorix-render: %s\n", message.c_str());
@@ -71,11 +67,7 @@ int main(int argc, char** argv) {
     return 0;
   }
 
-  struct sigaction action = {};
-  action.sa_handler = OnSignal;
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
-  std::signal(SIGPIPE, SIG_IGN);  // a closed pipe is a write error, not an exit
+  CatchInterrupts();
 
   const bool report = options.report == RenderOptions::Report::kProgress ||
                       (options.report == RenderOptions::Report::kAuto && isatty(STDERR_FILENO));
@@ -136,7 +128,7 @@ int main(int argc, char** argv) {
   ProgressBar bar(stderr, isatty(STDERR_FILENO));
   auto progress = [&](double fraction) {
     if (report) bar.Update(fraction);
-    return interrupted == 0;
+    return !Interrupted();
   };
   if (report) bar.Start("analysing");
   const auto analysisStarted = std::chrono::steady_clock::now();

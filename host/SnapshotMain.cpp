@@ -13,6 +13,7 @@
 #include "host/EditorSnapshot.h"
 #include "host/ExecutableDirectory.h"
 #include "host/InputClip.h"
+#include "host/Interrupts.h"
 #include "host/OutputFile.h"
 #include "host/ParamText.h"
 #include "host/RenderOptions.h"
@@ -47,6 +48,7 @@ int main(int argc, char** argv) {
     return 0;
   }
 
+  CatchInterrupts();
   const std::string input =
       options.input.empty() ? ExecutableDirectory() + "/demo-phrase.wav" : options.input;
   const std::string outputPath =
@@ -62,7 +64,7 @@ int main(int argc, char** argv) {
   EditorSnapshot snapshot;
   if (!snapshot.Open(options.sampleRate, options.blockSize, &error) ||
       !snapshot.Play(clipPath, static_cast<std::int64_t>(clipFrames), options.Assignments(),
-                     options.duration, &error))
+                     options.duration, &error, Interrupted))
     return Error(error);
   std::vector<unsigned char> png;
   if (!snapshot.Canvas().EncodePng(&png)) return Error("cannot encode the editor's picture");

@@ -121,6 +121,17 @@ TEST_F(SnapshotCommandTest, TheCursorShowsHowFarTheDemoPhrasePlayed) {
   }
 }
 
+// Ctrl-C in a long run ends it as a failure, with the hidden file removed.
+TEST_F(SnapshotCommandTest, AnInterruptLeavesNoFile) {
+  const std::string command = "cd " + ShellQuote(dir.Path()) +
+                              " && timeout --preserve-status -s INT 1 " +
+                              ShellQuote(DILATORIX_SNAPSHOT_PATH) + " --seconds 3600 -o out.png";
+  const CommandResult result = RunCommand(command, logs);
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.err, "dilatorix-snapshot: interrupted\n");
+  EXPECT_TRUE(dir.Names().empty());
+}
+
 TEST_F(SnapshotCommandTest, NamesThePictureAfterTheInputAndListsLikeTheRenderer) {
   ASSERT_TRUE(WriteMonoAsStereo(dir / "tone.wav", std::vector<double>(22050, 0.25)));
   const CommandResult drawn = Run({"tone.wav", "--seconds", "0.2"});
