@@ -2,11 +2,16 @@
 // background, 20 bitmap controls with alpha and 6 text controls; then the same
 // scene with the product's displays on it (waveform, contour, envelope, XY pad
 // and a spectrograph of 600 frames of 4096 bins), and the spectrograph's own
-// first draw after an analysis, when it reads every frame.
+// first draw after an analysis, when it reads every frame. Then the product's
+// own editor, as the snapshot tool makes it, after the demo phrase was loaded,
+// analysed and played: a full redraw of every control, the same when the
+// spectrograph's picture is made anew after an analysis, and a timer tick with
+// nothing to redraw.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "editor/SpectrographDisplay.h"
@@ -16,6 +21,9 @@
 #include "gui/HeadlessCanvas.h"
 #include "gui/IBitmapWidget.h"
 #include "gui/ITextWidget.h"
+#include "host/EditorSnapshot.h"
+#include "host/InputClip.h"
+#include "host/RenderOptions.h"
 #include "raster/PxMemBitmap.h"
 
 namespace {
@@ -159,5 +167,78 @@ void BM_SpectrographFirstDraw(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_SpectrographFirstDraw)->Unit(benchmark::kMillisecond);
+
+// The product's editor after the demo phrase played for 3 s at 4x; null, with
+// the reason, when it cannot be had.
+std::unique_ptr<EditorSnapshot> PlayedEditor(std::string* error) {
+  auto snapshot = std::make_unique<EditorSnapshot>();
+  double frames = 0;
+  std::vector<ParamAssignment> stretch;
+  if (!CheckInputClip(DILATORIX_DEMO_CLIP, 44100, &frames, error) ||
+      !StretchAssignments(4, &stretch, error) || !snapshot->Open(44100, 512, error) ||
+      !snapshot->Play(DILATORIX_DEMO_CLIP, static_cast<std::int64_t>(frames), stretch, 3, error))
+    return nullptr;
+  return snapshot;
+}
+
+// Every control of the editor, the spectrograph's picture of the phrase among
+// them, as when a window is first shown or uncovered.
+void BM_StretchEditorFullRedraw(benchmark::State& state) {
+  std::string error;
+  const std::unique_ptr<EditorSnapshot> editor = PlayedEditor(&error);
+  if (editor == nullptr) {
+    state.SkipWithError(error.c_str());
+    return;
+  }
+  HeadlessCanvas& canvas = editor->Canvas();
+  const PixelRect all(0, 0, canvas.Width(), canvas.Height());
+  for (auto _ : state) {
+    canvas.SetAllControlsDirty();
+    benchmark::DoNotOptimize(canvas.Draw(all));
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_StretchEditorFullRedraw)->Unit(benchmark::kMicrosecond);
+
+// The same after an analysis, when the spectrograph makes its picture anew
+// from the phrase's frames: once per loaded file.
+void BM_StretchEditorRedrawAfterAnalysis(benchmark::State& state) {
+  std::string error;
+  const std::unique_ptr<EditorSnapshot> editor = PlayedEditor(&error);
+  if (editor == nullptr) {
+    state.SkipWithError(error.c_str());
+    return;
+  }
+  HeadlessCanvas& canvas = editor->Canvas();
+  SpectrographDisplay* spectrograph = nullptr;
+  for (int i = 0; i < canvas.ControlCount() && spectrograph == nullptr; ++i)
+    spectrograph = dynamic_cast<SpectrographDisplay*>(canvas.Control(i));
+  const PixelRect all(0, 0, canvas.Width(), canvas.Height());
+  for (auto _ : state) {
+    spectrograph->RebuildRowMap();
+    canvas.SetAllControlsDirty();
+    benchmark::DoNotOptimize(canvas.Draw(all));
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_StretchEditorRedrawAfterAnalysis)->Unit(benchmark::kMillisecond);
+
+// A timer tick while nothing moves (the transport stopped): the refresher finds
+// no revision changed and no control is dirty.
+void BM_StretchEditorIdleTick(benchmark::State& state) {
+  std::string error;
+  const std::unique_ptr<EditorSnapshot> editor = PlayedEditor(&error);
+  if (editor == nullptr) {
+    state.SkipWithError(error.c_str());
+    return;
+  }
+  HeadlessCanvas& canvas = editor->Canvas();
+  canvas.Tick();
+  const int presented = canvas.PresentedCount();
+  for (auto _ : state) benchmark::DoNotOptimize(canvas.Tick());
+  if (canvas.PresentedCount() != presented) state.SkipWithError("an idle tick drew");
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_StretchEditorIdleTick)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -1,12 +1,16 @@
 // A canvas without a window, for tests and tools, and its own window host: it
 // draws into its bitmap like any other, presents nothing, opens no window,
 // answers value entry with nothing and the file dialog with a path it was
-// given (none at first), and can write what it drew to a PNG file. Its timer
-// ticks only when its user calls Tick. Text is drawn with FreeType; a missing font is reported once
-// on stderr and text is then skipped. GUI-thread rules as for every canvas.
+// given (none at first), and can write what it drew to a PNG file as a window
+// would show it. Its timer ticks only when its user calls Tick. Text is drawn
+// with FreeType, inside the area being redrawn; a missing font is reported
+// once on stderr and text is then skipped. GUI-thread rules as for every
+// canvas.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "gui/ICanvasRaster.h"
 #include "gui/IWindowHost.h"
@@ -28,14 +32,19 @@ class HeadlessCanvas : public ICanvasRaster, public IWindowHost {
   void SetFileDialogAnswer(const std::string& path) { fileAnswer = path; }
   // How many file dialogs ran.
   int FileDialogCount() const { return fileDialogs; }
-  // Writes the draw bitmap as a PNG file.
+  // Writes the draw bitmap as a window shows it, opaque, to a PNG file.
   bool WritePng(const std::string& path) const;
+  // The same picture as PNG bytes, for a caller that writes them itself.
+  bool EncodePng(std::vector<unsigned char>* out) const;
   // How many rectangles were presented (a window host would copy them out).
   int PresentedCount() const { return presented; }
   // The first font failure, or empty.
   const std::string& FontError() const { return text.FontError(); }
 
  private:
+  // The draw bitmap's pixels, row after row, with alpha 255.
+  std::vector<std::uint32_t> ShownPixels() const;
+
   TextRenderer text;
   std::string fileAnswer;
   int fileDialogs = 0;

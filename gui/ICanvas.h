@@ -121,7 +121,7 @@ class ICanvas : public IEffectEditor {
 
   IEffectForEditor* plug;
   int width, height;
-  PixelRect drawClip;  // where bitmap drawing may land during a draw
+  PixelRect drawClip;  // where bitmaps and text may land during a draw
 
  private:
   void Capture(int index, int x, int y, const MouseMods& mods);

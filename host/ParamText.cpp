@@ -1,12 +1,13 @@
 #include "host/ParamText.h"
 
+#include <strings.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <strings.h>
 
 namespace {
 
@@ -165,4 +166,11 @@ std::string ParamValueText(const StretchParamSpec& record, double value) {
   char text[32];
   std::snprintf(text, sizeof text, "%.4g", value);
   return text;
+}
+
+void PrintParamList(std::FILE* stream) {
+  std::fprintf(stream, "%-15s %-26s %s\n", "name", "values", "default");
+  for (const StretchParamSpec* record : SettableStretchParams())
+    std::fprintf(stream, "%-15s %-26s %s\n", record->name, ParamRangeText(*record).c_str(),
+                 ParamValueText(*record, ParamDefault(*record)).c_str());
 }

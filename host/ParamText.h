@@ -6,6 +6,7 @@
 // one-line reason.
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,8 @@ double ParamNormalized(const StretchParamSpec& record, double value);
 std::string ParamRangeText(const StretchParamSpec& record);
 // A value as a list shows it: choice text, on/off, or four significant digits.
 std::string ParamValueText(const StretchParamSpec& record, double value);
+// The table --list-params shows: name, values, default.
+void PrintParamList(std::FILE* stream);
 
 // Strict number reading: the whole text, finite.
 bool ParseNumber(const std::string& text, double* value);

@@ -2,23 +2,20 @@
 // through the Dilatorix plug-in, loaded from its module as a host would, into a
 // stereo WAVE file. Every failure ends with one "dilatorix-render: ..." line on
 // stderr and a non-zero exit, and leaves no output file behind.
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
-#include <climits>
 #include <cmath>
-#include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "audio/AudioFile.h"
 #include "host/ExecutableDirectory.h"
+#include "host/InputClip.h"
+#include "host/Interrupts.h"
 #include "host/OutputFile.h"
 #include "host/ParamText.h"
 #include "host/ProgressBar.h"
@@ -34,76 +31,9 @@ namespace {
 
 constexpr double kDefaultCapSeconds = 3600;
 
-volatile std::sig_atomic_t interrupted = 0;
-
-void OnSignal(int) { interrupted = 1; }
-
 int Error(const std::string& message) {
   std::fprintf(stderr, "dilatorix-render: %s\n", message.c_str());
   return 1;
-}
-
-std::string BaseName(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// "dir/take.aiff" -> "take-stretched.wav", in the current directory.
-std::string DerivedOutput(const std::string& input) {
-  std::string name = BaseName(input);
-  const std::size_t dot = name.rfind('.');
-  if (dot != std::string::npos && dot > 0) name.resize(dot);
-  return name + "-stretched.wav";
-}
-
-std::string RealPath(const std::string& path) {
-  char* resolved = realpath(path.c_str(), nullptr);
-  if (resolved == nullptr) return std::string();
-  std::string text(resolved);
-  std::free(resolved);
-  return text;
-}
-
-// Distinct reasons for a missing, unreadable or non-audio input; reads its length.
-bool CheckInput(const std::string& path, int sampleRate, double* frames, std::string* error) {
-  struct stat info;
-  if (stat(path.c_str(), &info) != 0) {
-    *error = "cannot open input " + path + ": " + std::strerror(errno);
-    return false;
-  }
-  if (S_ISDIR(info.st_mode)) {
-    *error = "input " + path + " is a directory";
-    return false;
-  }
-  // A FIFO or a device could hold the open for ever; neither is an audio file.
-  if (!S_ISREG(info.st_mode)) {
-    *error = "input " + path + " is not a regular file";
-    return false;
-  }
-  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) {
-    *error = "cannot read input " + path + ": " + std::strerror(errno);
-    return false;
-  }
-  close(fd);
-  AudioFile clip;
-  if (!clip.Load(path, sampleRate)) {
-    *error = "input " + path + " is not a WAVE or AIFF file that can be read";
-    return false;
-  }
-  if (clip.length < 1) {
-    *error = "input " + path + " holds no audio";
-    return false;
-  }
-  *frames = clip.length;
-  return true;
-}
-
-void ListParams() {
-  std::printf("%-15s %-26s %s\n", "name", "values", "default");
-  for (const StretchParamSpec* record : SettableStretchParams())
-    std::printf("%-15s %-26s %s\n", record->name, ParamRangeText(*record).c_str(),
-                ParamValueText(*record, ParamDefault(*record)).c_str());
 }
 
 // True when stream and stdout are the same file, as with -o /dev/stdout.
@@ -133,15 +63,11 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (options.listParams) {
-    ListParams();
+    PrintParamList(stdout);
     return 0;
   }
 
-  struct sigaction action = {};
-  action.sa_handler = OnSignal;
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
-  std::signal(SIGPIPE, SIG_IGN);  // a closed pipe is a write error, not an exit
+  CatchInterrupts();
 
   const bool report = options.report == RenderOptions::Report::kProgress ||
                       (options.report == RenderOptions::Report::kAuto && isatty(STDERR_FILENO));
@@ -149,10 +75,11 @@ int main(int argc, char** argv) {
   const std::string input = options.input.empty() ? here + "/demo-phrase.wav" : options.input;
   const std::string pluginPath =
       options.plugin.empty() ? here + "/Dilatorix_64.so" : options.plugin;
-  const std::string outputPath = options.output.empty() ? DerivedOutput(input) : options.output;
+  const std::string outputPath =
+      options.output.empty() ? DerivedName(input, "-stretched.wav") : options.output;
 
   double clipFrames = 0;
-  if (!CheckInput(input, options.sampleRate, &clipFrames, &error)) return Error(error);
+  if (!CheckInputClip(input, options.sampleRate, &clipFrames, &error)) return Error(error);
   const std::string clipPath = RealPath(input);
   if (clipPath.empty()) return Error("cannot resolve input " + input + ": " + std::strerror(errno));
   if (RealPath(outputPath) == clipPath) return Error("the output " + outputPath + " is the input");
@@ -201,7 +128,7 @@ int main(int argc, char** argv) {
   ProgressBar bar(stderr, isatty(STDERR_FILENO));
   auto progress = [&](double fraction) {
     if (report) bar.Update(fraction);
-    return interrupted == 0;
+    return !Interrupted();
   };
   if (report) bar.Start("analysing");
   const auto analysisStarted = std::chrono::steady_clock::now();

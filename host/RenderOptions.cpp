@@ -1,11 +1,28 @@
 #include "host/RenderOptions.h"
 
+#include <strings.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <strings.h>
 
 #include "host/ParamText.h"
+
+// The parameter options and host settings both tools take.
+// clang-format off
+#define DILATORIX_PARAM_OPTIONS_USAGE                                                   \
+  "  --stretch F             play F times slower, 1..1e9 (whole clip at that factor)\n" \
+  "  --blur MS               spectral blur in ms, 0..1000 (nominal and transient)\n"    \
+  "  --pitch R               pitch ratio, 0.5..2\n"                                     \
+  "  --direction D           fwd, rev, fwd-rev or random\n"                             \
+  "  --region START END      play the region between these fractions of the clip\n"     \
+  "  --contour V             transient contour, 0..1\n"                                 \
+  "  --voice RATIO GAIN      add a harmonic voice: pitch ratio 0.25..2, gain 0..1\n"    \
+  "  --param NAME=VALUE      set any parameter (see --list-params); applied last\n"
+
+#define DILATORIX_HOST_OPTIONS_USAGE                                                    \
+  "  --rate HZ               host sample rate (default 44100)\n"                        \
+  "  --block FRAMES          frames per processing call, 1..1048576 (default 512)\n"
 
 const char kRenderUsage[] =
     "usage: dilatorix-render [OPTIONS] [INPUT] [-o OUTPUT]\n"
@@ -13,26 +30,36 @@ const char kRenderUsage[] =
     "Dilatorix plug-in into a stereo WAVE file.\n"
     "\n"
     "  -o, --output PATH       output file (default: INPUT's name + -stretched.wav, here)\n"
-    "  --stretch F             play F times slower, 1..1e9 (whole clip at that factor)\n"
-    "  --blur MS               spectral blur in ms, 0..1000 (nominal and transient)\n"
-    "  --pitch R               pitch ratio, 0.5..2\n"
-    "  --direction D           fwd, rev, fwd-rev or random\n"
-    "  --region START END      play the region between these fractions of the clip\n"
-    "  --contour V             transient contour, 0..1\n"
-    "  --voice RATIO GAIN      add a harmonic voice: pitch ratio 0.25..2, gain 0..1\n"
-    "  --param NAME=VALUE      set any parameter (see --list-params); applied last\n"
+    DILATORIX_PARAM_OPTIONS_USAGE
     "  --duration SECONDS      output length (default: the stretched region, at most 1 h)\n"
-    "  --rate HZ               host sample rate (default 44100)\n"
-    "  --block FRAMES          frames per processing call, 1..1048576 (default 512)\n"
+    DILATORIX_HOST_OPTIONS_USAGE
     "  --bits 32|24            32-bit float (default) or 24-bit integer samples\n"
     "  --plugin PATH           plug-in module (default: Dilatorix_64.so beside this tool)\n"
     "  --list-params           list the parameters with their ranges and defaults\n"
     "  --progress, --quiet     force the progress display and summary on or off\n"
     "  --help, --version\n";
 
+const char kSnapshotUsage[] =
+    "usage: dilatorix-snapshot [OPTIONS] [INPUT] [-o FILE.png]\n"
+    "Draws the Dilatorix editor into a PNG file as a host shows it once INPUT (WAVE\n"
+    "or AIFF; default: the bundled demo phrase) is loaded, analysed and played.\n"
+    "\n"
+    "  -o, --output PATH       picture file (default: INPUT's name + -editor.png, here)\n"
+    "  --seconds S             seconds played before the picture, 0..3600 (default 3)\n"
+    DILATORIX_PARAM_OPTIONS_USAGE
+    DILATORIX_HOST_OPTIONS_USAGE
+    "  --list-params           list the parameters with their ranges and defaults\n"
+    "  --help, --version\n";
+// clang-format on
+
+#undef DILATORIX_PARAM_OPTIONS_USAGE
+#undef DILATORIX_HOST_OPTIONS_USAGE
+
 namespace {
 
 constexpr double kMaxStretch = 1e9;
+constexpr double kSnapshotSeconds = 3;
+constexpr double kMaxSnapshotSeconds = 3600;
 
 // One option's name and its optional "=value" part.
 struct Argument {
@@ -162,8 +189,12 @@ bool StretchAssignments(double factor, std::vector<ParamAssignment>* out, std::s
   return true;
 }
 
-bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions* options,
-                        std::string* error) {
+namespace {
+
+// The renderer's options, or the snapshot's: the same parameter options and
+// host settings, --seconds for --duration and no output format or reporting.
+bool ParseOptions(int argc, const char* const* argv, bool snapshot, RenderOptions* options,
+                  std::string* error) {
   ArgumentReader reader(argc, argv, error);
   std::vector<ParamAssignment>& set = options->convenience;
   bool positionalOnly = false;
@@ -225,9 +256,18 @@ bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions* option
            Assign(kHEnab1, 1, name, &set, error);
     } else if (name == "--param") {
       ok = reader.Value(option, &value) && ParseParam(value, &options->params, error);
-    } else if (name == "--duration") {
+    } else if (name == "--duration" && !snapshot) {
       ok = reader.Number(option, &number);
       if (ok && !(number > 0)) ok = reader.Fail("--duration must be above 0 seconds");
+      options->duration = number;
+    } else if (name == "--seconds" && snapshot) {
+      ok = reader.Number(option, &number);
+      if (ok && !(number >= 0 && number <= kMaxSnapshotSeconds)) {
+        char text[64];
+        std::snprintf(text, sizeof text, "--seconds must be within 0..%g, not %g",
+                      kMaxSnapshotSeconds, number);
+        ok = reader.Fail(text);
+      }
       options->duration = number;
     } else if (name == "--rate") {
       ok = reader.Integer(option, 1000, 768000, &integer);
@@ -235,18 +275,18 @@ bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions* option
     } else if (name == "--block") {
       ok = reader.Integer(option, 1, 1048576, &integer);
       options->blockSize = static_cast<int>(integer);
-    } else if (name == "--bits") {
+    } else if (name == "--bits" && !snapshot) {
       ok = reader.Value(option, &value);
       if (ok && value != "24" && value != "32")
         ok = reader.Fail("--bits is 32 or 24, not '" + value + "'");
       if (ok) options->bits = value == "24" ? 24 : 32;
-    } else if (name == "--plugin") {
+    } else if (name == "--plugin" && !snapshot) {
       ok = reader.Value(option, &options->plugin);
-    } else if (name == "--progress") {
+    } else if (name == "--progress" && !snapshot) {
       bool on = false;
       ok = flag(&on);
       options->report = RenderOptions::Report::kProgress;
-    } else if (name == "--quiet") {
+    } else if (name == "--quiet" && !snapshot) {
       bool on = false;
       ok = flag(&on);
       options->report = RenderOptions::Report::kQuiet;
@@ -262,4 +302,17 @@ bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions* option
     if (!ok) return false;
   }
   return true;
+}
+
+}  // namespace
+
+bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions* options,
+                        std::string* error) {
+  return ParseOptions(argc, argv, false, options, error);
+}
+
+bool ParseSnapshotOptions(int argc, const char* const* argv, RenderOptions* options,
+                          std::string* error) {
+  options->duration = kSnapshotSeconds;
+  return ParseOptions(argc, argv, true, options, error);
 }

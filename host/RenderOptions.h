@@ -1,4 +1,5 @@
-// The renderer's command line: reads the arguments into settings and the list of
+// The renderer's command line, and the snapshot tool's, which shares its
+// parameter options: reads the arguments into settings and the list of
 // parameter values to hand the plug-in. Convenience options (--stretch, --blur,
 // ...) become parameter values first; every --param comes after them, so it wins.
 // Reading stops at the first bad argument with a one-line reason; nothing here
@@ -21,8 +22,8 @@ struct RenderOptions {
   std::string plugin;  // empty: the module next to the executable
   int sampleRate = 44100;
   int blockSize = 512;
-  int bits = 32;             // 32: float, 24: integer PCM
-  double duration = -1;      // seconds; negative: the stretched region
+  int bits = 32;         // 32: float, 24: integer PCM
+  double duration = -1;  // seconds played; negative: the stretched region
   Report report = Report::kAuto;
   bool help = false;
   bool version = false;
@@ -36,6 +37,11 @@ struct RenderOptions {
 
 bool ParseRenderOptions(int argc, const char* const* argv, RenderOptions* options,
                         std::string* error);
+// The snapshot tool's command line: the same parameter options, --rate and
+// --block, and --seconds (how long it plays before drawing; kept in duration,
+// 3 unless given) in place of the renderer's output options.
+bool ParseSnapshotOptions(int argc, const char* const* argv, RenderOptions* options,
+                          std::string* error);
 
 // Rate parameters for a stretch factor: RateNom and RateXtrm, plus RateSame on.
 bool StretchAssignments(double factor, std::vector<ParamAssignment>* out, std::string* error);
@@ -43,3 +49,4 @@ bool StretchAssignments(double factor, std::vector<ParamAssignment>* out, std::s
 double StretchFactor(double rateNom, bool extreme);
 
 extern const char kRenderUsage[];
+extern const char kSnapshotUsage[];

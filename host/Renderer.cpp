@@ -69,10 +69,19 @@ bool Fail(std::string* error, const std::string& message) {
 
 }  // namespace
 
-bool Renderer::Open(const std::string& pluginPath, int sampleRate, int frames,
+bool Renderer::Open(const std::string& pluginPath, int sampleRate, int frames, std::string* error) {
+  Close();
+  return host.Load(pluginPath, error) && Prepare(pluginPath, sampleRate, frames, error);
+}
+
+bool Renderer::Open(VstHost::EntryProc entry, const std::string& name, int sampleRate, int frames,
                     std::string* error) {
   Close();
-  if (!host.Load(pluginPath, error)) return false;
+  return host.Create(entry, name, error) && Prepare(name, sampleRate, frames, error);
+}
+
+bool Renderer::Prepare(const std::string& pluginPath, int sampleRate, int frames,
+                       std::string* error) {
   host.Dispatch(effOpen);
   open = true;
   const AEffect* effect = host.Effect();

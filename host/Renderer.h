@@ -1,6 +1,7 @@
 // Renders a clip offline through one Dilatorix instance, loaded from its module
-// and driven only through VST 2 as a host would: open, sample rate, block size,
-// resume, then a state chunk carrying the parameter values and the clip's path.
+// (or made by an entry linked into the program) and driven only through VST 2
+// as a host would: open, sample rate, block size, resume, then a state chunk
+// carrying the parameter values and the clip's path.
 // The plug-in analyses the clip during its first processing calls, which run
 // with the transport stopped; rendering then runs with the transport playing.
 // A render may come in parts, with parameter changes between them sent through
@@ -36,12 +37,17 @@ class Renderer {
 
   // Loads the module, checks that it is Dilatorix, and prepares it to process.
   bool Open(const std::string& pluginPath, int sampleRate, int blockSize, std::string* error);
+  // The same with the instance made by entry in this process; name stands for
+  // it in error messages.
+  bool Open(VstHost::EntryProc entry, const std::string& name, int sampleRate, int blockSize,
+            std::string* error);
+  // The instance, or null before Open.
+  AEffect* Effect() const { return host.Effect(); }
   // The instance's parameter values in real units, index order, as it saved them.
   const std::vector<double>& Values() const { return values; }
   // Hands over values and the clip (an absolute path); false when the plug-in
   // did not take the file.
-  bool LoadClip(const std::string& path, const std::vector<double>& newValues,
-                std::string* error);
+  bool LoadClip(const std::string& path, const std::vector<double>& newValues, std::string* error);
   // The silent calls in which the plug-in analyses a clip of clipFrames frames
   // (at the host rate).
   bool Analyse(std::int64_t clipFrames, const Progress& progress, std::string* error);
@@ -58,6 +64,8 @@ class Renderer {
   void Close();
 
  private:
+  // Checks the new instance is Dilatorix and prepares it to process.
+  bool Prepare(const std::string& name, int sampleRate, int blockSize, std::string* error);
   // One processing call of frames frames into outputs.
   void Process(int frames);
 

@@ -8,8 +8,6 @@
 
 namespace {
 
-using EntryProc = AEffect* (VST_CALL*)(audioMasterCallback);
-
 // Calls made during the entry call arrive before the effect knows its host.
 thread_local VstHost* loadingHost = nullptr;
 
@@ -36,13 +34,29 @@ bool VstHost::LoadEntry(const std::string& path, const char* symbol, std::string
   void* entry = dlsym(library, symbol != nullptr ? symbol : "VSTPluginMain");
   if (entry == nullptr && symbol == nullptr) entry = dlsym(library, "main");
   if (entry == nullptr) return fail(path + " has no VST 2 entry point");
+  if (!Instantiate(reinterpret_cast<EntryProc>(entry), path, error)) {
+    Close();
+    return false;
+  }
+  return true;
+}
 
+bool VstHost::Create(EntryProc entry, const std::string& name, std::string* error) {
+  Close();
+  return Instantiate(entry, name, error);
+}
+
+bool VstHost::Instantiate(EntryProc entry, const std::string& name, std::string* error) {
+  auto fail = [&](const std::string& message) {
+    if (error != nullptr) *error = message;
+    return false;
+  };
   VstHost* const outer = loadingHost;  // a plug-in may itself load one while being created
   loadingHost = this;
-  AEffect* created = reinterpret_cast<EntryProc>(entry)(passNullCallback ? nullptr : &Callback);
+  AEffect* created = entry(passNullCallback ? nullptr : &Callback);
   loadingHost = outer;
-  if (created == nullptr) return fail(path + ": the entry point created no instance");
-  if (created->magic != kEffectMagic) return fail(path + ": not a VST 2 effect (bad magic)");
+  if (created == nullptr) return fail(name + ": the entry point created no instance");
+  if (created->magic != kEffectMagic) return fail(name + ": not a VST 2 effect (bad magic)");
   effect = created;
   effect->user = this;
   return true;
@@ -147,15 +161,13 @@ void VstHost::ClearRecords() {
 
 VstIntPtr VstHost::Callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
                             void* ptr, float opt) {
-  VstHost* host = effect != nullptr && effect->user != nullptr
-                      ? static_cast<VstHost*>(effect->user)
-                      : loadingHost;
+  VstHost* host = effect != nullptr && effect->user != nullptr ? static_cast<VstHost*>(effect->user)
+                                                               : loadingHost;
   if (opcode == audioMasterVersion && host == nullptr) return kVstVersion;
   return host != nullptr ? host->Answer(opcode, index, value, ptr, opt) : 0;
 }
 
-VstIntPtr VstHost::Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
-                          float opt) {
+VstIntPtr VstHost::Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
   calls.push_back({opcode, index, value, opt});
   switch (opcode) {
     case audioMasterVersion:

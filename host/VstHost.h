@@ -1,7 +1,8 @@
-// A small VST 2 host: loads a plug-in binary, creates one instance through its
-// entry point and drives it exactly as a host would. Tests and tools use it from
-// one thread; the callback answers from this object's public members and records
-// every call the plug-in makes back into the host.
+// A small VST 2 host: loads a plug-in binary (or takes an entry function
+// linked into the program), creates one instance through its entry point and
+// drives it exactly as a host would. Tests and tools use it from one thread;
+// the callback answers from this object's public members and records every
+// call the plug-in makes back into the host.
 #pragma once
 
 #include <string>
@@ -35,6 +36,8 @@ class VstHost {
     float opt;
   };
 
+  using EntryProc = AEffect*(VST_CALL*)(audioMasterCallback);
+
   VstHost() = default;
   VstHost(const VstHost&) = delete;
   VstHost& operator=(const VstHost&) = delete;
@@ -43,12 +46,15 @@ class VstHost {
   // Loads through "VSTPluginMain" (or "main" when that is missing).
   bool Load(const std::string& path, std::string* error);
   bool LoadEntry(const std::string& path, const char* symbol, std::string* error);
+  // Creates the instance through an entry linked into this program; name stands
+  // for the binary in error messages.
+  bool Create(EntryProc entry, const std::string& name, std::string* error);
   // Closes the instance (effClose) and unloads the binary; safe to call twice.
   void Close();
   AEffect* Effect() const { return effect; }
 
-  VstIntPtr Dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
-                     void* ptr = nullptr, float opt = 0.f);
+  VstIntPtr Dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
+                     float opt = 0.f);
   void SetParameter(int index, float value);
   float GetParameter(int index);
   void ProcessAccumulating(float** inputs, float** outputs, int frames);
@@ -89,6 +95,8 @@ class VstHost {
                                      VstIntPtr value, void* ptr, float opt);
   VstIntPtr Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
   std::string TextQuery(VstInt32 opcode, VstInt32 index);
+  // The entry call itself, with nothing open.
+  bool Instantiate(EntryProc entry, const std::string& name, std::string* error);
 
   void* library = nullptr;
   AEffect* effect = nullptr;

@@ -10,12 +10,7 @@
 DLX_EXPORT AEffect* VST_CALL VSTPluginMain(audioMasterCallback host) {
   static std::recursive_mutex creationLock;
   std::lock_guard<std::recursive_mutex> guard(creationLock);
-  Stretch* plug = NewStretchWithEditor(host);
-  if (plug == nullptr) return nullptr;
-  plug->MakeDefaultPreset();
-  AEffect* effect = plug->Effect();
-  if (effect->numPrograms < 1) effect->numPrograms = 1;
-  return effect;
+  return NewStretchEffect(host);
 }
 
 // Older hosts look the entry up as "main"; it is the same code under a second name.

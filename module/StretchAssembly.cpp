@@ -15,3 +15,12 @@ Stretch* NewStretchWithEditor(audioMasterCallback host) {
   plug->AttachEditor(std::move(canvas));
   return plug;
 }
+
+AEffect* VST_CALL NewStretchEffect(audioMasterCallback host) {
+  Stretch* plug = NewStretchWithEditor(host);
+  if (plug == nullptr) return nullptr;
+  plug->MakeDefaultPreset();
+  AEffect* effect = plug->Effect();
+  if (effect->numPrograms < 1) effect->numPrograms = 1;
+  return effect;
+}

@@ -16,7 +16,6 @@
 #include <chrono>
 #include <climits>
 #include <cmath>
-#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -25,6 +24,7 @@
 
 #include "effect/StretchParamSpecs.h"
 #include "host/ExecutableDirectory.h"
+#include "host/Interrupts.h"
 #include "host/OutputFile.h"
 #include "host/RenderOptions.h"
 #include "host/Renderer.h"
@@ -64,10 +64,6 @@ const char kUsage[] =
     "  --section NAME     only tone, noise, pitch or rate (repeatable)\n"
     "  --plugin PATH      another build of the module\n"
     "  --help\n";
-
-volatile std::sig_atomic_t interrupted = 0;
-
-void OnSignal(int) { interrupted = 1; }
 
 int Error(const std::string& message) {
   std::fprintf(stderr, "dilatorix-sound-check: %s\n", message.c_str());
@@ -166,7 +162,7 @@ class Session {
   // The left output channel (the engine fills both alike for a mono clip).
   bool Render(const Job& job, std::vector<double>* out, std::string* error) {
     // A closed stdout (the table piped into head) ends the run as Ctrl-C does.
-    auto progress = [](double) { return interrupted == 0 && !std::ferror(stdout); };
+    auto progress = [](double) { return !Interrupted() && !std::ferror(stdout); };
     Renderer renderer;
     if (!renderer.Open(plugin, kRateHz, kBlockFrames, error)) return false;
     std::vector<double> values = renderer.Values();
@@ -581,11 +577,7 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, stdout);
     return 0;
   }
-  struct sigaction action = {};
-  action.sa_handler = OnSignal;
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
-  std::signal(SIGPIPE, SIG_IGN);  // a closed pipe must not skip removing the clips
+  CatchInterrupts();  // the clips are removed however the check ends
 
   const std::string plugin =
       options.plugin.empty() ? ExecutableDirectory() + "/Dilatorix_64.so" : options.plugin;

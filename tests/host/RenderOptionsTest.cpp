@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 
 #include "host/ParamText.h"
 #include "host/RenderOptions.h"
@@ -11,6 +12,11 @@ namespace {
 bool Parse(std::vector<const char*> args, RenderOptions* options, std::string* error) {
   args.insert(args.begin(), "dilatorix-render");
   return ParseRenderOptions(static_cast<int>(args.size()), args.data(), options, error);
+}
+
+bool ParseSnapshot(std::vector<const char*> args, RenderOptions* options, std::string* error) {
+  args.insert(args.begin(), "dilatorix-snapshot");
+  return ParseSnapshotOptions(static_cast<int>(args.size()), args.data(), options, error);
 }
 
 // The last value the options give the parameter, or NaN.
@@ -96,6 +102,50 @@ TEST(RenderOptionsTest, RefusesMalformedArguments) {
     EXPECT_FALSE(Parse(args, &options, &error)) << args[0];
     EXPECT_FALSE(error.empty()) << args[0];
   }
+}
+
+// The snapshot tool takes the renderer's parameter options and host settings,
+// --seconds for how long it plays, and none of the renderer's output options.
+TEST(RenderOptionsTest, SnapshotSharesTheParameterOptions) {
+  RenderOptions options;
+  std::string error;
+  ASSERT_TRUE(ParseSnapshot({"--stretch", "10", "--blur=250", "--param", "Pitch=0.75", "in.wav",
+                             "-o", "x.png", "--rate", "48000", "--block", "64"},
+                            &options, &error))
+      << error;
+  EXPECT_NEAR(Final(options, kRateNom), 1.0 / 3, 1e-12);
+  EXPECT_EQ(Final(options, kBlurTran), 250);
+  EXPECT_EQ(Final(options, kPitch), 0.75);
+  EXPECT_EQ(options.input, "in.wav");
+  EXPECT_EQ(options.output, "x.png");
+  EXPECT_EQ(options.sampleRate, 48000);
+  EXPECT_EQ(options.blockSize, 64);
+  EXPECT_EQ(options.duration, 3);  // seconds played unless told
+
+  for (const char* seconds : {"0", "12.5", "3600"}) {
+    RenderOptions timed;
+    ASSERT_TRUE(ParseSnapshot({"--seconds", seconds}, &timed, &error)) << error;
+    EXPECT_EQ(timed.duration, std::stod(seconds));
+  }
+  for (std::vector<const char*> args :
+       std::vector<std::vector<const char*>>{{"--seconds", "-1"},
+                                             {"--seconds", "3600.5"},
+                                             {"--seconds", "soon"},
+                                             {"--seconds"},
+                                             {"--duration", "2"},
+                                             {"--bits", "24"},
+                                             {"--plugin", "x.so"},
+                                             {"--progress"},
+                                             {"--quiet"},
+                                             {"--pitch", "3"}}) {
+    RenderOptions refused;
+    std::string reason;
+    EXPECT_FALSE(ParseSnapshot(args, &refused, &reason)) << args[0];
+    EXPECT_FALSE(reason.empty()) << args[0];
+  }
+  RenderOptions render;
+  EXPECT_FALSE(Parse({"--seconds", "2"}, &render, &error));
+  EXPECT_EQ(error, "unknown option --seconds (see --help)");
 }
 
 TEST(RenderOptionsTest, ParamValuesByKind) {
