@@ -6,7 +6,8 @@ cd "$(dirname "$0")/.."
 mode="${1:-run}"
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev binutils
-  libpng-dev zlib1g-dev libfreetype-dev libfontconfig-dev fonts-liberation)
+  libpng-dev zlib1g-dev libfreetype-dev libfontconfig-dev fonts-liberation
+  libx11-dev libxext-dev xvfb xauth xdotool)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
