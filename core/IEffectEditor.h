@@ -1,6 +1,6 @@
 // What the plug-in base needs of an attached editor. The editor framework's
 // canvas implements it; the base owns the attached editor and calls it under the
-// plug-in lock, on whichever thread the host entry runs on.
+// plug-in lock, on whichever thread the host entry runs on, except IdleEditor.
 #pragma once
 
 class IEffectEditor {
@@ -14,4 +14,8 @@ class IEffectEditor {
   // parent is the host's window handle.
   virtual bool OpenEditor(void* parent) = 0;
   virtual void CloseEditor() = 0;
+  // The host's idle call while the editor is open (its GUI thread): pending
+  // window events and the timer tick. Called without the plug-in lock, which
+  // whatever the editor does to the plug-in takes itself.
+  virtual void IdleEditor() = 0;
 };

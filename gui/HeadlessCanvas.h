@@ -2,10 +2,8 @@
 // draws into its bitmap like any other, presents nothing, opens no window,
 // answers value entry with nothing and the file dialog with a path it was
 // given (none at first), and can write what it drew to a PNG file as a window
-// would show it. Its timer ticks only when its user calls Tick. Text is drawn
-// with FreeType, inside the area being redrawn; a missing font is reported
-// once on stderr and text is then skipped. GUI-thread rules as for every
-// canvas.
+// would show it. Its timer ticks only when its user calls Tick. GUI-thread
+// rules as for every canvas.
 #pragma once
 
 #include <cstdint>
@@ -14,16 +12,14 @@
 
 #include "gui/ICanvasRaster.h"
 #include "gui/IWindowHost.h"
-#include "gui/TextRenderer.h"
 
 class HeadlessCanvas : public ICanvasRaster, public IWindowHost {
  public:
   HeadlessCanvas(IEffectForEditor* plug, int width, int height, int framesPerSecond = 24);
 
-  bool DrawText(const TextStyle& style, const char* text, const PixelRect& rect) override;
-
   void* OpenWindow(void* parent) override;
   void CloseWindow() override;
+  void Pump() override {}
   bool PresentRect(const PixelRect& rect) override;
   void PromptUserInput(IWidget* control, IEffectParam* param, bool textMode) override;
   void PromptForFile(std::string* path, int action, const std::string& directory) override;
@@ -38,16 +34,12 @@ class HeadlessCanvas : public ICanvasRaster, public IWindowHost {
   bool EncodePng(std::vector<unsigned char>* out) const;
   // How many rectangles were presented (a window host would copy them out).
   int PresentedCount() const { return presented; }
-  // The first font failure, or empty.
-  const std::string& FontError() const { return text.FontError(); }
 
  private:
   // The draw bitmap's pixels, row after row, with alpha 255.
   std::vector<std::uint32_t> ShownPixels() const;
 
-  TextRenderer text;
   std::string fileAnswer;
   int fileDialogs = 0;
   int presented = 0;
-  bool fontErrorReported = false;
 };

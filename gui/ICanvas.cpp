@@ -95,6 +95,10 @@ void ICanvas::CloseEditor() {
   if (windowHost != nullptr) windowHost->CloseWindow();
 }
 
+void ICanvas::IdleEditor() {
+  if (windowHost != nullptr) windowHost->Pump();
+}
+
 void ICanvas::SetParameterFromPlug(int index, double value, bool normalized) {
   if (!normalized) {
     IEffectParam* param = plug != nullptr ? plug->Param(index) : nullptr;

@@ -73,6 +73,7 @@ class ICanvas : public IEffectEditor {
   // Through the window host; without one there is no window to open.
   bool OpenEditor(void* parent) override;
   void CloseEditor() override;
+  void IdleEditor() override;
 
   // Appends and takes ownership; returns the control's index.
   int AttachControl(std::unique_ptr<IWidget> control);

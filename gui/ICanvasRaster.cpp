@@ -1,6 +1,7 @@
 #include "gui/ICanvasRaster.h"
 
 #include <cmath>
+#include <cstdio>
 
 #include "platform/PngResources.h"
 #include "raster/ImageCache.h"
@@ -158,3 +159,22 @@ void ICanvasRaster::RetainBitmap(PxBitmap* bitmap) {
 }
 
 void ICanvasRaster::ReleaseBitmap(PxBitmap* bitmap) { ImageCache::Release(bitmap); }
+
+bool ICanvasRaster::DrawText(const TextStyle& style, const char* string, const PixelRect& rect) {
+  if (string == nullptr || string[0] == '\0') return true;
+  // Only the area being redrawn had what lies under the text drawn again; text
+  // beyond it would blend over its own earlier pixels and thicken.
+  const PixelRect clip =
+      DrawClip().Intersect(PixelRect(0, 0, drawBitmap.Width(), drawBitmap.Height()));
+  if (clip.Empty()) return false;
+  const int span = drawBitmap.RowSpan();
+  const PixelRect moved(rect.L - clip.L, rect.T - clip.T, rect.R - clip.L, rect.B - clip.T);
+  const bool drawn =
+      text.Draw(drawBitmap.Pixels() + static_cast<std::ptrdiff_t>(clip.T) * span + clip.L, clip.W(),
+                clip.H(), span, style, string, moved);
+  if (!drawn && !fontErrorReported && !text.FontError().empty()) {
+    fontErrorReported = true;
+    std::fprintf(stderr, "dilatorix editor: %s; text is not drawn\n", text.FontError().c_str());
+  }
+  return drawn;
+}

@@ -1,14 +1,16 @@
 // The canvas's drawing operations on the bitmap layer: everything is drawn into
 // one draw bitmap of the editor's size, bitmaps are clipped to the current draw
 // rectangle, and skin images come from the module's PNG resources through the
-// process-wide image cache. A window host derives from it, draws text into the
-// draw bitmap and presents it. GUI thread only; owns the draw bitmap and the
-// scratch bitmap of the rotated-mask operation.
+// process-wide image cache, and text is drawn with FreeType. A window host
+// derives from it and presents the draw bitmap. GUI thread only; owns the draw
+// bitmap, the scratch bitmap of the rotated-mask operation and the text
+// renderer.
 #pragma once
 
 #include <memory>
 
 #include "gui/ICanvas.h"
+#include "gui/TextRenderer.h"
 #include "raster/PxMemBitmap.h"
 #include "raster/PxSysBitmap.h"
 
@@ -34,6 +36,9 @@ class ICanvasRaster : public ICanvas {
   bool DrawCircle(const ArgbColor& color, float cx, float cy, float r, const BlendSpec& blend,
                   bool antialias) override;
   bool FillRect(const ArgbColor& color, const PixelRect& rect, const BlendSpec& blend) override;
+  // FreeType text, only inside the area being redrawn; a missing font is
+  // reported once on stderr and text is then skipped.
+  bool DrawText(const TextStyle& style, const char* text, const PixelRect& rect) override;
   ArgbColor GetPixel(int x, int y) override;
   std::uint32_t* GetPixelData() override { return drawBitmap.Pixels(); }
   bool FillTriangle(int x1, int y1, int x2, int y2, int x3, int y3, const ArgbColor& color,
@@ -51,7 +56,12 @@ class ICanvasRaster : public ICanvas {
   // (any case); none otherwise.
   virtual std::unique_ptr<PxBitmap> LoadPlatformBitmap(int id, const char* name);
 
+  // The first failure to find or open a font, or empty.
+  const std::string& FontError() const { return text.FontError(); }
+
  protected:
   PxSysBitmap drawBitmap;
   PxMemBitmap scratch;
+  TextRenderer text;
+  bool fontErrorReported = false;
 };

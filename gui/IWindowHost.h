@@ -19,6 +19,9 @@ class IWindowHost {
   // Opens the editor window inside the host's parent window; none on failure.
   virtual void* OpenWindow(void* parent) = 0;
   virtual void CloseWindow() = 0;
+  // Handles the window's pending events and runs the timer tick when due;
+  // returns at once when there is nothing to do.
+  virtual void Pump() = 0;
   // Copies a finished rectangle of the draw bitmap to the same place on screen.
   virtual bool PresentRect(const PixelRect& rect) = 0;
   // Value entry for a control: a popup menu when the control offers one for its

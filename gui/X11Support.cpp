@@ -27,7 +27,9 @@ X11ErrorTrap::X11ErrorTrap(Display* d) : display(d) {
 }
 
 X11ErrorTrap::~X11ErrorTrap() {
-  if (display != nullptr) XSync(display, False);
+  // A round trip only when requests still await their answer.
+  if (display != nullptr && NextRequest(display) - 1 > LastKnownRequestProcessed(display))
+    XSync(display, False);
   XSetErrorHandler(previous);
   innermost = outer;
   trapLock.unlock();

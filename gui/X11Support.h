@@ -15,8 +15,9 @@
 // While alive, X errors raised on `display` are counted instead of reaching
 // the process's handler (a host's handler may end the process on an error it
 // does not know); errors on any other connection go to the handler that was
-// installed before. Sync() waits for the server's answers, so errors of
-// requests made under the guard are counted before it ends. Guards nest.
+// installed before. Errors of requests made under the guard are counted
+// before it ends (it waits for the server when answers are outstanding).
+// Guards nest.
 class X11ErrorTrap {
  public:
   explicit X11ErrorTrap(Display* display);

@@ -9,7 +9,7 @@
 bool EditorSnapshot::Open(int rate, int frames, std::string* error) {
   canvas = nullptr;
   processed = ticks = 0;
-  if (!renderer.Open(NewStretchEffect, "the built-in Dilatorix", rate, frames, error)) return false;
+  if (!renderer.Open(NewHeadlessStretchEffect, "the built-in Dilatorix", rate, frames, error)) return false;
   canvas = dynamic_cast<HeadlessCanvas*>(IEffectVst::FromEffect(renderer.Effect())->Editor());
   if (canvas == nullptr) {
     *error = "the instance has no headless editor";

@@ -105,6 +105,12 @@ VstIntPtr IEffectVst::VSTDispatcher(AEffect* e, VstInt32 opcode, VstInt32 index,
                                     VstIntPtr value, void* ptr, float opt) {
   IEffectVst* plug = FromEffect(e);
   if (plug == nullptr) return 0;
+  // The editor's message pump runs outside the lock: what it does to the
+  // plug-in takes the lock itself, and the audio thread must not wait for it.
+  if (opcode == effEditIdle) {
+    if (plug->Editor() != nullptr) plug->Editor()->IdleEditor();
+    return 0;
+  }
   if (opcode == effClose) {
     {
       EffectLock guard(plug->Lock());
@@ -119,7 +125,7 @@ VstIntPtr IEffectVst::VSTDispatcher(AEffect* e, VstInt32 opcode, VstInt32 index,
 
 VstIntPtr IEffectVst::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                                float opt) {
-  if (opcode == effEditIdle || opcode == effIdle) return 0;
+  if (opcode == effIdle) return 0;
   DLX_TRACE("%d(%s):%d:%d", opcode, OpcodeName(opcode), index, static_cast<int>(value));
   char* text = static_cast<char*>(ptr);
   switch (opcode) {
@@ -485,6 +491,7 @@ void IEffectVst::PublishChannels() {
 
 void IEffectVst::AttachEditor(std::unique_ptr<IEffectEditor> attached) {
   IEffectBase::AttachEditor(std::move(attached));
+  if (Editor() != nullptr) effect.flags |= effFlagsHasEditor;
   EditorSizeChanged();
 }
 

@@ -50,6 +50,7 @@ class FakeEditor : public IEffectEditor {
   int Height() const override { return 650; }
   bool OpenEditor(void*) override { return true; }
   void CloseEditor() override {}
+  void IdleEditor() override {}
   std::vector<Call>* log;
 };
 

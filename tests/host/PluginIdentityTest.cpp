@@ -6,7 +6,7 @@ namespace {
 
 TEST_F(PluginTest, EffectRecord) {
   EXPECT_EQ(effect->magic, kEffectMagic);
-  EXPECT_EQ(effect->flags, 0x1138);
+  EXPECT_EQ(effect->flags, 0x1139);
   EXPECT_EQ(effect->numParams, 49);
   EXPECT_EQ(effect->numPrograms, 6);
   EXPECT_EQ(effect->numInputs, 2);
@@ -30,11 +30,11 @@ TEST_F(PluginTest, EditorRectangleWithoutAWindow) {
   EXPECT_EQ(rect->left, 0);
   EXPECT_EQ(rect->bottom, 650);
   EXPECT_EQ(rect->right, 720);
-  EXPECT_EQ(effect->flags, 0x1138);
+  EXPECT_EQ(effect->flags, 0x1139);
   int parent = 0;
   EXPECT_EQ(host.Dispatch(effEditOpen, 0, 0, &parent), 0);
   EXPECT_EQ(host.Dispatch(effEditOpen), 0);
-  EXPECT_EQ(effect->flags, 0x1138);
+  EXPECT_EQ(effect->flags, 0x1139);
 }
 
 TEST_F(PluginTest, IdentityOpcodes) {

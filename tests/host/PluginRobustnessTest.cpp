@@ -66,7 +66,7 @@ TEST_F(PluginTest, DispatcherSweepWithNullPointersAndBadArguments) {
   }
   EXPECT_TRUE(Take(host) == before);
   EXPECT_EQ(host.Effect()->numInputs, 2);
-  EXPECT_EQ(host.Effect()->flags, 0x1138);
+  EXPECT_EQ(host.Effect()->flags, 0x1139);
 
   // The instance still works afterwards.
   std::vector<float> in(2048, 0.5f), out(2048, 7.0f);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -171,8 +172,21 @@ class SizedEditor : public IEffectEditor {
   int Height() const override { return 650; }
   bool OpenEditor(void* parent) override { return parent != nullptr; }
   void CloseEditor() override { ++closed; }
+  // Whether another thread (the audio thread, say) could take the plug-in lock
+  // while the host's idle call ran.
+  void IdleEditor() override {
+    ++idled;
+    std::thread other([this] {
+      lockFree = lock->try_lock();
+      if (lockFree) lock->unlock();
+    });
+    other.join();
+  }
   int width = 720;
   int closed = 0;
+  int idled = 0;
+  bool lockFree = false;
+  std::recursive_mutex* lock = nullptr;
 };
 
 TEST_F(IEffectVstTest, AttachedEditorSetsRectAndOpens) {
@@ -185,8 +199,9 @@ TEST_F(IEffectVstTest, AttachedEditorSetsRectAndOpens) {
 
   auto owned = std::make_unique<SizedEditor>();
   SizedEditor* editor = owned.get();
+  editor->lock = &plug->Lock();
   plug->AttachEditor(std::move(owned));
-  EXPECT_EQ(e->flags & effFlagsHasEditor, 0);  // hosts are not offered it yet
+  EXPECT_EQ(e->flags & effFlagsHasEditor, effFlagsHasEditor);
   EXPECT_EQ(e->dispatcher(e, effEditGetRect, 0, 0, &rect, 0), 1);
   ASSERT_NE(rect, nullptr);
   EXPECT_EQ(rect->bottom, 650);
@@ -194,6 +209,9 @@ TEST_F(IEffectVstTest, AttachedEditorSetsRectAndOpens) {
   int parent = 0;
   EXPECT_EQ(e->dispatcher(e, effEditOpen, 0, 0, nullptr, 0), 0);
   EXPECT_EQ(e->dispatcher(e, effEditOpen, 0, 0, &parent, 0), 1);
+  EXPECT_EQ(e->dispatcher(e, effEditIdle, 0, 0, nullptr, 0), 0);
+  EXPECT_EQ(editor->idled, 1);
+  EXPECT_TRUE(editor->lockFree);
   EXPECT_EQ(e->dispatcher(e, effEditClose, 0, 0, nullptr, 0), 1);
   EXPECT_EQ(editor->closed, 1);
   editor->width = 800;

@@ -1,0 +1,296 @@
+#include "gui/ICanvasX11.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <mutex>
+
+#include "gui/X11Support.h"
+
+namespace {
+
+// Editor windows open in the process and the frame rate of the latest one;
+// GUI threads of several hosts' instances may open and close at once.
+std::mutex windowCountLock;
+int windowCount = 0;
+int timerFramesPerSecond = 24;
+
+constexpr long kEventMask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+                            LeaveWindowMask | KeyPressMask | StructureNotifyMask;
+
+// The Windows virtual-key code a key sym stands for, 0 when none of those the
+// controls know: space, arrows, digits, letters, and the keypad and function
+// keys whose codes 97..122 the controls read as letters too.
+int VirtualKeyOf(KeySym sym) {
+  if (sym == XK_space) return 0x20;
+  if (sym == XK_Left) return 0x25;
+  if (sym == XK_Up) return 0x26;
+  if (sym == XK_Right) return 0x27;
+  if (sym == XK_Down) return 0x28;
+  if (sym >= XK_0 && sym <= XK_9) return static_cast<int>('0' + (sym - XK_0));
+  if (sym >= XK_a && sym <= XK_z) return static_cast<int>('A' + (sym - XK_a));
+  if (sym >= XK_A && sym <= XK_Z) return static_cast<int>('A' + (sym - XK_A));
+  if (sym >= XK_KP_1 && sym <= XK_KP_9) return static_cast<int>(97 + (sym - XK_KP_1));
+  if (sym == XK_KP_Multiply) return 106;
+  if (sym == XK_KP_Add) return 107;
+  if (sym == XK_KP_Separator) return 108;
+  if (sym == XK_KP_Subtract) return 109;
+  if (sym == XK_KP_Decimal) return 110;
+  if (sym == XK_KP_Divide) return 111;
+  if (sym >= XK_F1 && sym <= XK_F11) return static_cast<int>(112 + (sym - XK_F1));
+  return 0;
+}
+
+// The key code controls get for a virtual key; -1 for keys they ignore.
+int ControlKeyOf(int virtualKey) {
+  switch (virtualKey) {
+    case 0x20: return 0;
+    case 0x26: return 1;
+    case 0x28: return 2;
+    case 0x25: return 3;
+    case 0x27: return 4;
+    default: break;
+  }
+  if (virtualKey >= '0' && virtualKey <= '9') return virtualKey - '0' + 5;
+  if (virtualKey >= 'A' && virtualKey <= 'Z') return virtualKey - 'A' + 15;
+  if (virtualKey >= 97 && virtualKey <= 122) return virtualKey - 82;
+  return -1;
+}
+
+}  // namespace
+
+ICanvasX11::ICanvasX11(IEffectForEditor* plug, int w, int h, int fps)
+    : ICanvasRaster(plug, w, h, fps), image(std::make_unique<X11Image>()) {
+  SetWindowHost(this);
+}
+
+ICanvasX11::~ICanvasX11() { CloseWindow(); }
+
+int ICanvasX11::OpenWindowCount() {
+  std::lock_guard<std::mutex> guard(windowCountLock);
+  return windowCount;
+}
+
+int ICanvasX11::TimerFramesPerSecond() {
+  std::lock_guard<std::mutex> guard(windowCountLock);
+  return timerFramesPerSecond;
+}
+
+void* ICanvasX11::OpenWindow(void* parent) {
+  const Window parentId = static_cast<Window>(reinterpret_cast<std::uintptr_t>(parent));
+  const int x = window != 0 ? windowX : 0, y = window != 0 ? windowY : 0;
+  CloseWindow();
+  if (parentId == 0) return nullptr;
+  display = XOpenDisplay(nullptr);
+  if (display == nullptr) return nullptr;
+  {
+    X11ErrorTrap trap(display);
+    XWindowAttributes parentAttributes;
+    const bool parentThere =
+        XGetWindowAttributes(display, parentId, &parentAttributes) != 0 && !trap.Sync();
+    if (parentThere && X11VisualTakesArgb(display) && image->Create(display, width, height)) {
+      window = X11CreateRasterWindow(display, parentId, x, y, width, height, kEventMask);
+      if (window != 0) {
+        gc = XCreateGC(display, window, 0, nullptr);
+        XMapWindow(display, window);
+      }
+      if (trap.Sync()) window = 0;
+    }
+  }
+  if (window == 0) {
+    image->Destroy();
+    XCloseDisplay(display);
+    display = nullptr;
+    gc = nullptr;
+    return nullptr;
+  }
+  parentWindow = parentId;
+  windowX = x;
+  windowY = y;
+  {
+    std::lock_guard<std::mutex> guard(windowCountLock);
+    ++windowCount;
+    timerFramesPerSecond = FramesPerSecond() > 0 ? FramesPerSecond() : 24;
+    tickInterval = std::chrono::milliseconds(1000 / timerFramesPerSecond);
+  }
+  lastTick = Clock::now();
+  captured = false;
+  lastPressCounts = false;
+  exposed = PixelRect();
+  SetAllControlsDirty();
+  return reinterpret_cast<void*>(static_cast<std::uintptr_t>(window));
+}
+
+void ICanvasX11::CloseWindow() {
+  if (display == nullptr) return;
+  {
+    X11ErrorTrap trap(display);
+    image->Destroy();
+    if (gc != nullptr) XFreeGC(display, gc);
+    if (window != 0) XDestroyWindow(display, window);
+    trap.Sync();
+  }
+  XCloseDisplay(display);
+  display = nullptr;
+  gc = nullptr;
+  if (window != 0) {
+    window = 0;
+    std::lock_guard<std::mutex> guard(windowCountLock);
+    --windowCount;
+  }
+  parentWindow = 0;
+  captured = false;
+  MouseOutAll();
+}
+
+void ICanvasX11::Pump() {
+  if (display == nullptr) return;
+  const bool tickDue = Clock::now() - lastTick >= tickInterval;
+  if (!tickDue && XPending(display) == 0) return;
+  X11ErrorTrap trap(display);
+  while (display != nullptr && XPending(display) > 0) {
+    XEvent event;
+    XNextEvent(display, &event);
+    HandleEvent(event);
+  }
+  if (window == 0 || Clock::now() - lastTick < tickInterval) return;
+  lastTick = Clock::now();
+  TimerTick();
+}
+
+void ICanvasX11::HandleEvent(XEvent& event) {
+  if (event.xany.window != window) return;
+  switch (event.type) {
+    case Expose: Exposed(event); break;
+    case ButtonPress: ButtonPressed(event); break;
+    case ButtonRelease: ButtonReleased(event); break;
+    case MotionNotify: PointerMoved(event); break;
+    case LeaveNotify:
+      if (event.xcrossing.detail != NotifyInferior) MouseOutAll();
+      break;
+    case KeyPress: KeyPressed(event); break;
+    case ConfigureNotify:
+      windowX = event.xconfigure.x;
+      windowY = event.xconfigure.y;
+      break;
+    case DestroyNotify:
+      // The host destroyed its window, and ours with it.
+      if (event.xdestroywindow.window == window) WindowGone();
+      break;
+    default: break;
+  }
+}
+
+void ICanvasX11::WindowGone() {
+  image->Destroy();
+  XFreeGC(display, gc);
+  gc = nullptr;
+  window = 0;
+  captured = false;
+  std::lock_guard<std::mutex> guard(windowCountLock);
+  --windowCount;
+}
+
+namespace {
+
+MouseMods ModsOf(unsigned int state) {
+  MouseMods mods;
+  mods.left = (state & Button1Mask) != 0;
+  mods.right = (state & Button3Mask) != 0;
+  mods.shift = (state & ShiftMask) != 0;
+  mods.control = (state & ControlMask) != 0;
+  mods.alt = (state & Mod1Mask) != 0;
+  return mods;
+}
+
+}  // namespace
+
+void ICanvasX11::ButtonPressed(XEvent& event) {
+  const XButtonEvent& press = event.xbutton;
+  MouseMods mods = ModsOf(press.state);
+  if (press.button == Button4 || press.button == Button5) {
+    MouseWheel(press.x, press.y, mods, press.button == Button4 ? 1 : -1);
+    return;
+  }
+  if (press.button != Button1 && press.button != Button3) return;
+  XSetInputFocus(display, window, RevertToParent, press.time);
+  if (press.button == Button3) {
+    lastPressCounts = false;
+    mods.right = true;
+    captured = true;
+    MouseDown(press.x, press.y, mods);
+    return;
+  }
+  mods.left = true;
+  const bool doubleClick = lastPressCounts && press.time - lastPressTime <= kDoubleClickMs &&
+                           std::abs(press.x - lastPressX) <= kDoubleClickPixels &&
+                           std::abs(press.y - lastPressY) <= kDoubleClickPixels;
+  // A third press starts over, as the second of a new pair.
+  lastPressCounts = !doubleClick;
+  lastPressTime = press.time;
+  lastPressX = press.x;
+  lastPressY = press.y;
+  if (doubleClick) {
+    captured = MouseDoubleClick(press.x, press.y, mods);
+    return;
+  }
+  captured = true;
+  MouseDown(press.x, press.y, mods);
+}
+
+void ICanvasX11::ButtonReleased(XEvent& event) {
+  const XButtonEvent& release = event.xbutton;
+  if (release.button != Button1 && release.button != Button3) return;
+  MouseMods mods = ModsOf(release.state);
+  if (release.button == Button1) mods.left = false;
+  if (release.button == Button3) mods.right = false;
+  if (!mods.left && !mods.right) captured = false;
+  MouseUp(release.x, release.y, mods);
+}
+
+void ICanvasX11::PointerMoved(XEvent& event) {
+  const XMotionEvent& motion = event.xmotion;
+  const MouseMods mods = ModsOf(motion.state);
+  if (mods.left || mods.right) {
+    // The server keeps sending a pressed pointer's moves here even outside.
+    if (captured) MouseDrag(motion.x, motion.y, mods);
+    return;
+  }
+  MouseOver(motion.x, motion.y, mods);
+}
+
+void ICanvasX11::KeyPressed(XEvent& event) {
+  XKeyEvent& key = event.xkey;
+  // The sym as typed: shift and num lock applied.
+  KeySym sym = NoSymbol;
+  char typed[8];
+  XLookupString(&key, typed, sizeof typed, &sym, nullptr);
+  const int code = ControlKeyOf(VirtualKeyOf(sym));
+  if (code >= 0) KeyDown(key.x, key.y, code);
+}
+
+void ICanvasX11::Exposed(XEvent& event) {
+  const XExposeEvent& expose = event.xexpose;
+  exposed = exposed.Union(
+      PixelRect(expose.x, expose.y, expose.x + expose.width, expose.y + expose.height));
+  if (expose.count > 0) return;
+  const PixelRect area = exposed.Intersect(PixelRect(0, 0, width, height));
+  exposed = PixelRect();
+  if (!area.Empty()) Draw(area);
+}
+
+void ICanvasX11::TimerTick() { Tick(); }
+
+bool ICanvasX11::PresentRect(const PixelRect& rect) {
+  if (window == 0) return true;
+  X11ErrorTrap trap(display);
+  image->Put(window, gc, drawBitmap.Pixels(), drawBitmap.RowSpan(), rect);
+  return true;
+}
+
+void ICanvasX11::PromptUserInput(IWidget*, IEffectParam*, bool) {}
+
+void ICanvasX11::PromptForFile(std::string* path, int, const std::string&) { path->clear(); }

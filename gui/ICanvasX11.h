@@ -1,0 +1,84 @@
+// The editor on the screen of Linux hosts: a child window inside the X11
+// window the host hands to effEditOpen, on a display connection of its own.
+// The host's idle calls (effEditIdle) are its message pump: they turn pending
+// X events into the canvas's mouse, key and paint calls and run the timer tick
+// every 1000 / frames-per-second milliseconds; no thread is started. Dirty
+// areas are drawn into the draw bitmap and copied to the window. Everything
+// runs on the host's GUI thread, outside the plug-in lock except for open and
+// close, which the host calls under it. Owns the connection, the window and
+// the image that fills it; a window the host destroyed first only costs
+// protocol errors, which stay on our connection.
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <string>
+
+#include "gui/ICanvasRaster.h"
+#include "gui/IWindowHost.h"
+
+// Xlib's types, declared as Xlib does; its headers stay out of this one
+// because their names (Window among them) clash with ours.
+struct _XDisplay;
+struct _XGC;
+union _XEvent;
+class X11Image;
+
+class ICanvasX11 : public ICanvasRaster, public IWindowHost {
+ public:
+  ICanvasX11(IEffectForEditor* plug, int width, int height, int framesPerSecond = 24);
+  ~ICanvasX11() override;
+  ICanvasX11(const ICanvasX11&) = delete;
+  ICanvasX11& operator=(const ICanvasX11&) = delete;
+
+  // parent is the host's X11 window id. A window already open is closed
+  // first and the new one keeps its position. Null when the display cannot be
+  // opened, the parent does not exist or its screen's pixels are not 24-bit
+  // TrueColor.
+  void* OpenWindow(void* parent) override;
+  void CloseWindow() override;
+  void Pump() override;
+  bool PresentRect(const PixelRect& rect) override;
+  void PromptUserInput(IWidget* control, IEffectParam* param, bool textMode) override;
+  void PromptForFile(std::string* path, int action, const std::string& directory) override;
+
+  bool IsWindowOpen() const { return window != 0; }
+  // The editor window's id, 0 while closed.
+  unsigned long WindowId() const { return window; }
+  // Editor windows open in this process, and the frame rate the most recently
+  // opened one set for the timer.
+  static int OpenWindowCount();
+  static int TimerFramesPerSecond();
+
+  // Double clicks: a second left press this soon and this close to the first.
+  static constexpr int kDoubleClickMs = 400;
+  static constexpr int kDoubleClickPixels = 4;
+
+ private:
+  using Clock = std::chrono::steady_clock;
+
+  void HandleEvent(union _XEvent& event);
+  void ButtonPressed(union _XEvent& event);
+  void ButtonReleased(union _XEvent& event);
+  void PointerMoved(union _XEvent& event);
+  void KeyPressed(union _XEvent& event);
+  void Exposed(union _XEvent& event);
+  void TimerTick();
+  // Forgets a window the server no longer has.
+  void WindowGone();
+
+  _XDisplay* display = nullptr;
+  unsigned long window = 0;
+  unsigned long parentWindow = 0;
+  _XGC* gc = nullptr;
+  std::unique_ptr<X11Image> image;
+  PixelRect exposed;
+  int windowX = 0, windowY = 0;
+  Clock::time_point lastTick;
+  std::chrono::milliseconds tickInterval{41};
+  // The press a double click is measured from.
+  unsigned long lastPressTime = 0;  // server time, ms
+  int lastPressX = 0, lastPressY = 0;
+  bool lastPressCounts = false;
+  bool captured = false;  // a control took the press and gets the drags
+};
