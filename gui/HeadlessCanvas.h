@@ -34,10 +34,10 @@ class HeadlessCanvas : public ICanvasRaster, public IWindowHost {
   bool EncodePng(std::vector<unsigned char>* out) const;
   // How many rectangles were presented (a window host would copy them out).
   int PresentedCount() const { return presented; }
+  // The draw bitmap's pixels as a window shows them: row after row, alpha 255.
+  std::vector<std::uint32_t> ShownPixels() const;
 
  private:
-  // The draw bitmap's pixels, row after row, with alpha 255.
-  std::vector<std::uint32_t> ShownPixels() const;
 
   std::string fileAnswer;
   int fileDialogs = 0;

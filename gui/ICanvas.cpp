@@ -146,8 +146,10 @@ void ICanvas::MouseDown(int x, int y, const MouseMods& mods) {
   if (c < 0) return;
   Capture(c, x, y, mods);
   IWidget& control = *controls[c];
-  control.MouseDown(x, y, mods);
+  // The gesture opens first: a press that snaps a control already moves its
+  // parameter, and hosts recording a touch take only changes inside one.
   if (control.ParamIndex() >= 0 && plug != nullptr) plug->BeginParamEdit(control.ParamIndex());
+  control.MouseDown(x, y, mods);
 }
 
 void ICanvas::MouseUp(int x, int y, const MouseMods& mods) {

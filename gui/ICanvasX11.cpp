@@ -47,12 +47,18 @@ int VirtualKeyOf(KeySym sym) {
 // The key code controls get for a virtual key; -1 for keys they ignore.
 int ControlKeyOf(int virtualKey) {
   switch (virtualKey) {
-    case 0x20: return 0;
-    case 0x26: return 1;
-    case 0x28: return 2;
-    case 0x25: return 3;
-    case 0x27: return 4;
-    default: break;
+    case 0x20:
+      return 0;
+    case 0x26:
+      return 1;
+    case 0x28:
+      return 2;
+    case 0x25:
+      return 3;
+    case 0x27:
+      return 4;
+    default:
+      break;
   }
   if (virtualKey >= '0' && virtualKey <= '9') return virtualKey - '0' + 5;
   if (virtualKey >= 'A' && virtualKey <= 'Z') return virtualKey - 'A' + 15;
@@ -164,14 +170,24 @@ void ICanvasX11::Pump() {
 void ICanvasX11::HandleEvent(XEvent& event) {
   if (event.xany.window != window) return;
   switch (event.type) {
-    case Expose: Exposed(event); break;
-    case ButtonPress: ButtonPressed(event); break;
-    case ButtonRelease: ButtonReleased(event); break;
-    case MotionNotify: PointerMoved(event); break;
+    case Expose:
+      Exposed(event);
+      break;
+    case ButtonPress:
+      ButtonPressed(event);
+      break;
+    case ButtonRelease:
+      ButtonReleased(event);
+      break;
+    case MotionNotify:
+      PointerMoved(event);
+      break;
     case LeaveNotify:
       if (event.xcrossing.detail != NotifyInferior) MouseOutAll();
       break;
-    case KeyPress: KeyPressed(event); break;
+    case KeyPress:
+      KeyPressed(event);
+      break;
     case ConfigureNotify:
       windowX = event.xconfigure.x;
       windowY = event.xconfigure.y;
@@ -180,7 +196,8 @@ void ICanvasX11::HandleEvent(XEvent& event) {
       // The host destroyed its window, and ours with it.
       if (event.xdestroywindow.window == window) WindowGone();
       break;
-    default: break;
+    default:
+      break;
   }
 }
 

@@ -1,9 +1,8 @@
 #include "gui/X11Support.h"
 
+#include <X11/Xutil.h>
 #include <sys/ipc.h>
 #include <sys/shm.h>
-
-#include <X11/Xutil.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -73,12 +72,11 @@ Window X11CreateRasterWindow(Display* display, Window parent, int x, int y, int 
   attributes.event_mask = eventMask;
   attributes.override_redirect = overrideRedirect ? True : False;
   attributes.bit_gravity = NorthWestGravity;
-  return XCreateWindow(display, parent, x, y, static_cast<unsigned>(width),
-                       static_cast<unsigned>(height), 0, DefaultDepth(display, screen),
-                       InputOutput, DefaultVisual(display, screen),
-                       CWBackPixmap | CWBorderPixel | CWColormap | CWEventMask |
-                           CWOverrideRedirect | CWBitGravity,
-                       &attributes);
+  return XCreateWindow(
+      display, parent, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height), 0,
+      DefaultDepth(display, screen), InputOutput, DefaultVisual(display, screen),
+      CWBackPixmap | CWBorderPixel | CWColormap | CWEventMask | CWOverrideRedirect | CWBitGravity,
+      &attributes);
 }
 
 bool X11Image::Create(Display* d, int w, int h) {
@@ -93,7 +91,8 @@ bool X11Image::Create(Display* d, int w, int h) {
   // A remote server cannot see our memory; DISPLAY names a local one when it
   // starts with ':' or "unix:".
   const char* name = DisplayString(display);
-  const bool local = name != nullptr && (name[0] == ':' || std::string_view(name).rfind("unix:", 0) == 0);
+  const bool local =
+      name != nullptr && (name[0] == ':' || std::string_view(name).rfind("unix:", 0) == 0);
   if (local && XShmQueryExtension(display)) {
     image = XShmCreateImage(display, visual, depth, ZPixmap, nullptr, &segment,
                             static_cast<unsigned>(w), static_cast<unsigned>(h));
@@ -151,10 +150,10 @@ void X11Image::Copy(XImage* target, const std::uint32_t* pixels, int rowSpan, co
                     int atX, int atY) {
   for (int y = rect.T; y < rect.B; ++y) {
     const std::uint32_t* from = pixels + static_cast<std::ptrdiff_t>(y) * rowSpan + rect.L;
-    auto* to = reinterpret_cast<std::uint32_t*>(target->data +
-                                                static_cast<std::ptrdiff_t>(atY + y - rect.T) *
-                                                    target->bytes_per_line) +
-               atX;
+    auto* to =
+        reinterpret_cast<std::uint32_t*>(
+            target->data + static_cast<std::ptrdiff_t>(atY + y - rect.T) * target->bytes_per_line) +
+        atX;
     for (int x = 0; x < rect.W(); ++x) to[x] = from[x] | 0xFF000000u;
   }
 }

@@ -69,8 +69,8 @@ class X11Image {
   bool UsesSharedMemory() const { return shared; }
 
  private:
-  void Copy(XImage* image, const std::uint32_t* pixels, int rowSpan, const PixelRect& rect,
-            int atX, int atY);
+  void Copy(XImage* image, const std::uint32_t* pixels, int rowSpan, const PixelRect& rect, int atX,
+            int atY);
 
   Display* display = nullptr;
   XImage* image = nullptr;

@@ -68,6 +68,23 @@ TEST_F(GuiTest, FadersSnapTheHandleCentreAndClamp) {
   EXPECT_EQ(v->HandleRect().T, 20);
 }
 
+// A press that snaps the handle moves the parameter inside the gesture, so a
+// host recording touches keeps the first value too.
+TEST_F(GuiTest, APressThatMovesAFaderIsInsideItsGesture) {
+  std::vector<HostRecord> records;
+  hostCalls = &records;
+  auto handle = FramesImage(20, 10, {0xFFFFFFFFu});
+  Attach(std::make_unique<IFaderWidget>(&plug, 10, 10, 120, 0, Framed(*handle, 1)));
+  canvas->MouseDown(70, 15, kLeft);
+  canvas->MouseUp(70, 15, kLeft);
+  hostCalls = nullptr;
+  ASSERT_EQ(records.size(), 3u);
+  EXPECT_EQ(records[0].opcode, audioMasterBeginEdit);
+  EXPECT_EQ(records[1].opcode, audioMasterAutomate);
+  EXPECT_FLOAT_EQ(records[1].value, 0.5f);
+  EXPECT_EQ(records[2].opcode, audioMasterEndEdit);
+}
+
 TEST_F(GuiTest, KnobsTurnUpwardsAndFinelyWithShift) {
   auto strip = FramesImage(32, 32, std::vector<std::uint32_t>(101, 0xFF808080u));
   IKnobStripWidget* knob =

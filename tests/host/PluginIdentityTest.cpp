@@ -20,8 +20,8 @@ TEST_F(PluginTest, EffectRecord) {
   EXPECT_NE(effect->processDoubleReplacing, nullptr);
 }
 
-// The instance carries its 720 x 650 editor, but no window host here can put
-// it on screen: hosts are not offered it and opening it fails.
+// The instance announces its 720 x 650 editor; an open without a window of
+// the host's (no parent, or no X display here) fails and changes nothing.
 TEST_F(PluginTest, EditorRectangleWithoutAWindow) {
   ERect* rect = nullptr;
   ASSERT_EQ(host.Dispatch(effEditGetRect, 0, 0, &rect), 1);

@@ -22,14 +22,14 @@ class XvfbServer {
     int pipeEnds[2];
     if (pipe(pipeEnds) != 0) return;
     const std::string fd = std::to_string(pipeEnds[1]);
-    const char* argv[] = {"Xvfb",         "-displayfd", fd.c_str(), "-screen", "0",
+    const char* argv[] = {"Xvfb",         "-displayfd", fd.c_str(), "-screen",  "0",
                           "1280x1024x24", "-nolisten",  "tcp",      "-noreset", nullptr};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    const int spawned = posix_spawnp(&pid, "Xvfb", &actions, nullptr,
-                                     const_cast<char* const*>(argv), environ);
+    const int spawned =
+        posix_spawnp(&pid, "Xvfb", &actions, nullptr, const_cast<char* const*>(argv), environ);
     posix_spawn_file_actions_destroy(&actions);
     close(pipeEnds[1]);
     if (spawned != 0) {

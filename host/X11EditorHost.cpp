@@ -1,0 +1,130 @@
+#include "host/X11EditorHost.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <chrono>
+#include <thread>
+
+X11EditorHost::~X11EditorHost() { Close(); }
+
+bool X11EditorHost::Open(const std::string& title, std::string* error) {
+  Close();
+  ERect* rect = nullptr;
+  if (host.Dispatch(effEditGetRect, 0, 0, &rect) == 0 || rect == nullptr) {
+    *error = "the plug-in has no editor";
+    return false;
+  }
+  width = rect->right - rect->left;
+  height = rect->bottom - rect->top;
+  display = XOpenDisplay(nullptr);
+  if (display == nullptr) {
+    *error = "cannot open the X display";
+    return false;
+  }
+  const int screen = DefaultScreen(display);
+  top = XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0,
+                            static_cast<unsigned>(width), static_cast<unsigned>(height), 0,
+                            BlackPixel(display, screen), BlackPixel(display, screen));
+  XStoreName(display, top, title.c_str());
+  XSizeHints hints{};
+  hints.flags = PMinSize | PMaxSize;
+  hints.min_width = hints.max_width = width;
+  hints.min_height = hints.max_height = height;
+  XSetWMNormalHints(display, top, &hints);
+  Atom deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
+  deleteAtom = deleteWindow;
+  XSetWMProtocols(display, top, &deleteWindow, 1);
+  XSelectInput(display, top, StructureNotifyMask);
+  XMapWindow(display, top);
+  // Hosts open the editor once their window is on screen.
+  for (XEvent event;;) {
+    XNextEvent(display, &event);
+    if (event.type == MapNotify && event.xmap.window == top) break;
+  }
+  editorOpen = host.Dispatch(effEditOpen, 0, 0,
+                             reinterpret_cast<void*>(static_cast<std::uintptr_t>(top))) != 0;
+  if (!editorOpen) {
+    *error = "effEditOpen failed";
+    Close();
+    return false;
+  }
+  return true;
+}
+
+bool X11EditorHost::Reopen(std::string* error) {
+  if (display == nullptr) {
+    *error = "no window is open";
+    return false;
+  }
+  if (editorOpen) host.Dispatch(effEditClose);
+  editorOpen = host.Dispatch(effEditOpen, 0, 0,
+                             reinterpret_cast<void*>(static_cast<std::uintptr_t>(top))) != 0;
+  if (!editorOpen) *error = "effEditOpen failed";
+  return editorOpen;
+}
+
+void X11EditorHost::Close() {
+  if (editorOpen) host.Dispatch(effEditClose);
+  editorOpen = false;
+  if (display == nullptr) return;
+  if (top != 0) XDestroyWindow(display, top);
+  XCloseDisplay(display);
+  display = nullptr;
+  top = 0;
+}
+
+void X11EditorHost::DestroyWindowFirst() {
+  if (display == nullptr || top == 0) return;
+  XDestroyWindow(display, top);
+  XSync(display, False);
+  top = 0;
+}
+
+void X11EditorHost::HandleOwnEvents() {
+  while (display != nullptr && XPending(display) > 0) {
+    XEvent event;
+    XNextEvent(display, &event);
+    if (event.type == ClientMessage &&
+        static_cast<unsigned long>(event.xclient.data.l[0]) == deleteAtom)
+      closedByUser = true;
+  }
+}
+
+void X11EditorHost::Idle(int milliseconds) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  do {
+    host.Dispatch(effEditIdle);
+    HandleOwnEvents();
+    std::this_thread::sleep_for(std::chrono::microseconds(1000000 / 60));
+  } while (std::chrono::steady_clock::now() < end);
+}
+
+void X11EditorHost::RunUntilClosed() {
+  while (display != nullptr && !closedByUser) Idle(100);
+}
+
+unsigned long X11EditorHost::EditorWindow() const {
+  if (display == nullptr || top == 0) return 0;
+  Window root = 0, parent = 0, *children = nullptr;
+  unsigned int count = 0;
+  if (XQueryTree(display, top, &root, &parent, &children, &count) == 0) return 0;
+  const Window editor = count > 0 ? children[0] : 0;
+  if (children != nullptr) XFree(children);
+  return editor;
+}
+
+std::vector<std::uint32_t> X11EditorHost::Screenshot() const {
+  const Window editor = EditorWindow();
+  if (editor == 0) return {};
+  XImage* image = XGetImage(display, editor, 0, 0, static_cast<unsigned>(width),
+                            static_cast<unsigned>(height), AllPlanes, ZPixmap);
+  if (image == nullptr) return {};
+  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      pixels[static_cast<std::size_t>(y) * width + x] =
+          static_cast<std::uint32_t>(XGetPixel(image, x, y)) | 0xFF000000u;
+  XDestroyImage(image);
+  return pixels;
+}

@@ -1,0 +1,158 @@
+// The X11 window host on its own: a canvas with one control that records what
+// reaches it, opened inside a top-level window on a private X server, with
+// real key and button events from xdotool.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "gui/ICanvasX11.h"
+#include "gui/IWidget.h"
+#include "tests/support/XvfbServer.h"
+
+// After gtest: Xlib defines None and Bool as macros.
+#include <X11/Xlib.h>
+
+namespace {
+
+bool Xdo(const std::string& arguments) {
+  return std::system(("xdotool " + arguments + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+struct Received {
+  enum Kind { kDown, kUp, kDouble, kWheel, kKey, kDrag };
+  Kind kind;
+  int a;  // key code, notches, or x
+};
+
+class RecordingControl : public IWidget {
+ public:
+  RecordingControl(std::vector<Received>* log, const PixelRect& rect)
+      : IWidget(nullptr, rect), log(log) {}
+  bool Draw(ICanvas& canvas) override {
+    return canvas.FillRect(ArgbColor::Unpacked(0xFF336699u), drawRect, BlendSpec());
+  }
+  void MouseDown(int x, int, const MouseMods&) override { log->push_back({Received::kDown, x}); }
+  void MouseUp(int x, int, const MouseMods&) override { log->push_back({Received::kUp, x}); }
+  void MouseDoubleClick(int x, int, const MouseMods&) override {
+    log->push_back({Received::kDouble, x});
+  }
+  void MouseDrag(int x, int, int, int, const MouseMods&) override {
+    log->push_back({Received::kDrag, x});
+  }
+  void MouseWheel(int, int, const MouseMods&, int notches) override {
+    log->push_back({Received::kWheel, notches});
+  }
+  void KeyDown(int, int, int key) override { log->push_back({Received::kKey, key}); }
+  std::vector<Received>* log;
+};
+
+class CanvasX11Test : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { server = new XvfbServer(); }
+  static void TearDownTestSuite() {
+    delete server;
+    server = nullptr;
+  }
+
+  void SetUp() override {
+    ASSERT_TRUE(server->Running());
+    display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
+    top = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 200, 100, 0, 0, 0);
+    XSelectInput(display, top, StructureNotifyMask);
+    XMapWindow(display, top);
+    for (XEvent event;;) {
+      XNextEvent(display, &event);
+      if (event.type == MapNotify) break;
+    }
+    canvas = std::make_unique<ICanvasX11>(nullptr, 200, 100);
+    canvas->PrepareDraw();
+    canvas->AttachControl(std::make_unique<RecordingControl>(&log, PixelRect(0, 0, 200, 100)));
+    ASSERT_NE(canvas->OpenWindow(reinterpret_cast<void*>(top)), nullptr);
+    Pump(100);
+    log.clear();
+  }
+
+  void TearDown() override {
+    canvas.reset();
+    if (display != nullptr) XCloseDisplay(display);
+  }
+
+  void Pump(int milliseconds) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (std::chrono::steady_clock::now() < end) {
+      canvas->Pump();
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+  }
+
+  std::vector<int> Of(Received::Kind kind) const {
+    std::vector<int> values;
+    for (const Received& r : log)
+      if (r.kind == kind) values.push_back(r.a);
+    return values;
+  }
+
+  static XvfbServer* server;
+  Display* display = nullptr;
+  Window top = 0;
+  std::vector<Received> log;
+  std::unique_ptr<ICanvasX11> canvas;
+};
+
+XvfbServer* CanvasX11Test::server = nullptr;
+
+TEST_F(CanvasX11Test, KeysReachControlsByTheirCodesAndOthersNot) {
+  ASSERT_TRUE(Xdo("mousemove 50 50 click 1"));  // takes the focus
+  ASSERT_TRUE(Xdo("key space Up Down Left Right 0 7 a z shift+q F1 F11 Escape Return Tab F12"));
+  Pump(150);
+  EXPECT_EQ(Of(Received::kKey), (std::vector<int>{0, 1, 2, 3, 4, 5, 12, 15, 40, 31, 30, 40}));
+}
+
+TEST_F(CanvasX11Test, WheelNotchesAndDoubleClicks) {
+  ASSERT_TRUE(Xdo("mousemove 50 50 click 4 click 4 click 5"));
+  Pump(100);
+  EXPECT_EQ(Of(Received::kWheel), (std::vector<int>{1, 1, -1}));
+  EXPECT_TRUE(Of(Received::kDown).empty());  // wheel buttons are not presses
+
+  ASSERT_TRUE(Xdo("click --repeat 2 --delay 80 1"));
+  Pump(100);
+  EXPECT_EQ(Of(Received::kDown).size(), 1u);
+  EXPECT_EQ(Of(Received::kDouble).size(), 1u);
+  EXPECT_EQ(Of(Received::kUp).size(), 2u);
+
+  // Too slow for a double click, and too far apart.
+  log.clear();
+  ASSERT_TRUE(Xdo("click 1 sleep 0.6 click 1 mousemove 60 50 click 1"));
+  Pump(100);
+  EXPECT_EQ(Of(Received::kDown).size(), 3u);
+  EXPECT_TRUE(Of(Received::kDouble).empty());
+}
+
+TEST_F(CanvasX11Test, ADragLeavingTheWindowKeepsComingUntilRelease) {
+  ASSERT_TRUE(Xdo("mousemove 20 50 mousedown 1 mousemove 150 50 mousemove 500 300 mouseup 1"));
+  ASSERT_TRUE(Xdo("mousemove 120 60"));
+  Pump(100);
+  EXPECT_EQ(Of(Received::kDrag), (std::vector<int>{150, 500}));
+  EXPECT_EQ(Of(Received::kUp), (std::vector<int>{500}));
+}
+
+TEST_F(CanvasX11Test, OpenWindowCountFollowsOpensAndCloses) {
+  EXPECT_EQ(ICanvasX11::OpenWindowCount(), 1);
+  ICanvasX11 other(nullptr, 50, 50);
+  ASSERT_NE(other.OpenWindow(reinterpret_cast<void*>(top)), nullptr);
+  EXPECT_EQ(ICanvasX11::OpenWindowCount(), 2);
+  other.CloseWindow();
+  EXPECT_EQ(ICanvasX11::OpenWindowCount(), 1);
+  EXPECT_TRUE(canvas->IsWindowOpen());
+  canvas->CloseWindow();
+  EXPECT_EQ(ICanvasX11::OpenWindowCount(), 0);
+  EXPECT_EQ(ICanvasX11::TimerFramesPerSecond(), 24);
+}
+
+}  // namespace

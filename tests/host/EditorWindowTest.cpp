@@ -1,0 +1,177 @@
+// The editor in a Linux host's window: the built module loaded through its
+// VST 2 entry, its editor opened inside a top-level window on a private X
+// server, and real input from xdotool, pumped by the host's idle calls.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "effect/StretchParamSpecs.h"
+#include "gui/HeadlessCanvas.h"
+#include "host/X11EditorHost.h"
+#include "module/StretchAssembly.h"
+#include "tests/support/XvfbServer.h"
+#include "vst/IEffectVst.h"
+
+namespace {
+
+// xdotool against the private server; false when it failed.
+bool Xdo(const std::string& arguments) {
+  return std::system(("xdotool " + arguments + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+class EditorWindowTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { server = new XvfbServer(); }
+  static void TearDownTestSuite() {
+    delete server;
+    server = nullptr;
+  }
+
+  void SetUp() override {
+    ASSERT_TRUE(server->Running()) << "Xvfb did not start";
+    std::string error;
+    ASSERT_TRUE(host.Load(DILATORIX_PLUGIN_PATH, &error)) << error;
+    // Away from the editor, so no control shows a hover state.
+    ASSERT_TRUE(Xdo("mousemove 1100 900"));
+    ASSERT_TRUE(window.Open("Dilatorix test", &error)) << error;
+    window.Idle(150);
+  }
+
+  int Count(VstInt32 opcode, int index) const {
+    int n = 0;
+    for (const VstHost::HostCall& call : host.calls)
+      if (call.opcode == opcode && call.index == index) ++n;
+    return n;
+  }
+
+  // The editor as the headless host draws it for a fresh instance.
+  static std::vector<std::uint32_t> HeadlessPicture() {
+    VstHost headless;
+    std::string error;
+    if (!headless.Create(NewHeadlessStretchEffect, "headless", &error)) return {};
+    auto* canvas =
+        dynamic_cast<HeadlessCanvas*>(IEffectVst::FromEffect(headless.Effect())->Editor());
+    if (canvas == nullptr) return {};
+    canvas->SetAllControlsDirty();
+    canvas->Tick();
+    return canvas->ShownPixels();
+  }
+
+  static XvfbServer* server;
+  VstHost host;
+  X11EditorHost window{host};
+};
+
+XvfbServer* EditorWindowTest::server = nullptr;
+
+TEST_F(EditorWindowTest, OpensInsideTheHostWindowAsTheHeadlessHostDrawsIt) {
+  EXPECT_EQ(host.Effect()->flags & effFlagsHasEditor, effFlagsHasEditor);
+  ASSERT_NE(window.EditorWindow(), 0u);
+  const std::vector<std::uint32_t> shown = window.Screenshot();
+  const std::vector<std::uint32_t> expected = HeadlessPicture();
+  ASSERT_EQ(shown.size(), 720u * 650u);
+  ASSERT_EQ(expected.size(), shown.size());
+  std::size_t differing = 0;
+  for (std::size_t i = 0; i < shown.size(); ++i) differing += shown[i] != expected[i];
+  EXPECT_EQ(differing, 0u);
+}
+
+TEST_F(EditorWindowTest, ClicksDragsWheelAndDoubleClicksReachTheControls) {
+  // The audition switch.
+  EXPECT_EQ(host.GetParameter(kAudition), 0.0f);
+  ASSERT_TRUE(Xdo("mousemove 72 52 click 1"));
+  window.Idle(100);
+  EXPECT_EQ(host.GetParameter(kAudition), 1.0f);
+
+  // A drag along the nominal rate fader that leaves the window still moves it,
+  // inside one gesture.
+  host.ClearRecords();
+  ASSERT_TRUE(Xdo("mousemove 200 164 mousedown 1 mousemove 300 164 mousemove 900 164 mouseup 1"));
+  window.Idle(150);
+  EXPECT_EQ(host.GetParameter(kRateNom), 1.0f);
+  EXPECT_EQ(Count(audioMasterBeginEdit, kRateNom), 1);
+  EXPECT_EQ(Count(audioMasterEndEdit, kRateNom), 1);
+  EXPECT_GE(Count(audioMasterAutomate, kRateNom), 2);
+  ASSERT_FALSE(host.calls.empty());
+  EXPECT_EQ(host.calls.front().opcode, audioMasterBeginEdit);
+  EXPECT_EQ(host.calls.back().opcode, audioMasterEndEdit);
+
+  // One wheel notch on the pitch knob, then a double click restores it.
+  const float pitch = host.GetParameter(kPitch);
+  ASSERT_TRUE(Xdo("mousemove 42 436 click 4"));
+  window.Idle(100);
+  EXPECT_GT(host.GetParameter(kPitch), pitch);
+  ASSERT_TRUE(Xdo("click --repeat 2 --delay 60 1"));
+  window.Idle(100);
+  EXPECT_EQ(host.GetParameter(kPitch), pitch);
+}
+
+TEST_F(EditorWindowTest, DraggingAnEnvelopeHandleIsOneGestureThatChangesTheState) {
+  const std::vector<unsigned char> before = host.GetChunk(false);
+  const float flip = host.GetParameter(kVolumeEnvelope);
+  host.ClearRecords();
+  // The handle in the top left corner of the waveform, dragged to the middle.
+  ASSERT_TRUE(Xdo("mousemove 100 40 mousedown 1 mousemove 200 60 mousemove 300 75 mouseup 1"));
+  window.Idle(150);
+  EXPECT_NE(host.GetParameter(kVolumeEnvelope), flip);
+  EXPECT_EQ(Count(audioMasterBeginEdit, kVolumeEnvelope), 1);
+  EXPECT_EQ(Count(audioMasterEndEdit, kVolumeEnvelope), 1);
+  EXPECT_NE(host.GetChunk(false), before);
+}
+
+TEST_F(EditorWindowTest, ReopeningKeepsTheControlsAndTheirValues) {
+  ASSERT_TRUE(Xdo("mousemove 72 52 click 1"));
+  ASSERT_TRUE(Xdo("mousemove 300 164 click 1 mousemove 1100 900"));
+  window.Idle(150);
+  const std::vector<std::uint32_t> before = window.Screenshot();
+  std::string error;
+  ASSERT_TRUE(window.Reopen(&error)) << error;
+  window.Idle(150);
+  EXPECT_EQ(window.Screenshot(), before);
+  EXPECT_EQ(host.GetParameter(kAudition), 1.0f);
+}
+
+TEST_F(EditorWindowTest, AHostThatDestroysItsWindowFirstIsNotHurt) {
+  window.DestroyWindowFirst();
+  window.Idle(100);
+  EXPECT_EQ(host.Dispatch(effEditClose), 1);
+  std::string error;
+  ASSERT_TRUE(window.Open("again", &error)) << error;
+  window.Idle(100);
+  ASSERT_TRUE(Xdo("mousemove 72 52 click 1"));
+  window.Idle(100);
+  EXPECT_EQ(host.GetParameter(kAudition), 1.0f);
+}
+
+TEST_F(EditorWindowTest, TwoEditorsOpenAtOnceAndOneClosing) {
+  VstHost second;
+  std::string error;
+  ASSERT_TRUE(second.Load(DILATORIX_PLUGIN_PATH, &error)) << error;
+  X11EditorHost secondWindow(second);
+  ASSERT_TRUE(secondWindow.Open("second", &error)) << error;
+  secondWindow.Idle(100);
+  // The second window lies over the first; closing it uncovers the first,
+  // which repaints and keeps taking clicks.
+  secondWindow.Close();
+  window.Idle(150);
+  ASSERT_TRUE(Xdo("mousemove 72 52 click 1"));
+  window.Idle(100);
+  EXPECT_EQ(host.GetParameter(kAudition), 1.0f);
+  EXPECT_EQ(second.GetParameter(kAudition), 0.0f);
+  std::vector<std::uint32_t> shown = window.Screenshot();
+  ASSERT_FALSE(shown.empty());
+  EXPECT_NE(shown[200 * 720 + 300], 0xFF000000u);  // painted, not left black
+}
+
+TEST_F(EditorWindowTest, OpeningWithoutAParentWindowFails) {
+  window.Close();
+  EXPECT_EQ(host.Dispatch(effEditOpen, 0, 0, nullptr), 0);
+  // An id the server does not know.
+  EXPECT_EQ(host.Dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(0x7ffff0)), 0);
+  EXPECT_EQ(host.Dispatch(effEditIdle), 0);
+}
+
+}  // namespace
