@@ -75,6 +75,8 @@ ICanvasX11::ICanvasX11(IEffectForEditor* plug, int w, int h, int fps)
 
 ICanvasX11::~ICanvasX11() { CloseWindow(); }
 
+bool ICanvasX11::SharesMemoryWithServer() const { return image->UsesSharedMemory(); }
+
 int ICanvasX11::OpenWindowCount() {
   std::lock_guard<std::mutex> guard(windowCountLock);
   return windowCount;

@@ -43,6 +43,8 @@ class ICanvasX11 : public ICanvasRaster, public IWindowHost {
   void PromptForFile(std::string* path, int action, const std::string& directory) override;
 
   bool IsWindowOpen() const { return window != 0; }
+  // Whether pixels reach the server through shared memory (else plain requests).
+  bool SharesMemoryWithServer() const;
   // The editor window's id, 0 while closed.
   unsigned long WindowId() const { return window; }
   // Editor windows open in this process, and the frame rate the most recently

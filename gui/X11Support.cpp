@@ -79,7 +79,7 @@ Window X11CreateRasterWindow(Display* display, Window parent, int x, int y, int 
       &attributes);
 }
 
-bool X11Image::Create(Display* d, int w, int h) {
+bool X11Image::Create(Display* d, int w, int h, bool allowShared) {
   Destroy();
   if (d == nullptr || w <= 0 || h <= 0 || !X11VisualTakesArgb(d)) return false;
   display = d;
@@ -93,7 +93,7 @@ bool X11Image::Create(Display* d, int w, int h) {
   const char* name = DisplayString(display);
   const bool local =
       name != nullptr && (name[0] == ':' || std::string_view(name).rfind("unix:", 0) == 0);
-  if (local && XShmQueryExtension(display)) {
+  if (allowShared && local && XShmQueryExtension(display)) {
     image = XShmCreateImage(display, visual, depth, ZPixmap, nullptr, &segment,
                             static_cast<unsigned>(w), static_cast<unsigned>(h));
     if (image != nullptr) {

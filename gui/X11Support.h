@@ -60,8 +60,8 @@ class X11Image {
   X11Image& operator=(const X11Image&) = delete;
 
   // For pixels of up to width × height; false when the visual does not take
-  // our pixels or memory runs out.
-  bool Create(Display* display, int width, int height);
+  // our pixels or memory runs out. allowShared false keeps to plain requests.
+  bool Create(Display* display, int width, int height, bool allowShared = true);
   void Destroy();
   // Copies rect (clipped to the image's size) from pixels, row span in pixels,
   // to the same place in the drawable. The alpha byte is ignored.

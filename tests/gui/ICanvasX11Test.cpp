@@ -12,10 +12,11 @@
 
 #include "gui/ICanvasX11.h"
 #include "gui/IWidget.h"
+#include "gui/X11Support.h"
 #include "tests/support/XvfbServer.h"
 
 // After gtest: Xlib defines None and Bool as macros.
-#include <X11/Xlib.h>
+#include <X11/Xutil.h>  // NOLINT(build/include_order)
 
 namespace {
 
@@ -153,6 +154,42 @@ TEST_F(CanvasX11Test, OpenWindowCountFollowsOpensAndCloses) {
   canvas->CloseWindow();
   EXPECT_EQ(ICanvasX11::OpenWindowCount(), 0);
   EXPECT_EQ(ICanvasX11::TimerFramesPerSecond(), 24);
+}
+
+// Both ways of copying pixels show the same picture, also for rectangles
+// taller than one band of plain requests and off the window's edge.
+TEST_F(CanvasX11Test, SharedAndPlainCopiesShowTheSamePixels) {
+  const int w = 700, h = 300;
+  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(w) * h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      pixels[static_cast<std::size_t>(y) * w + x] =
+          0x7F000000u | static_cast<std::uint32_t>((x * 7) & 0xFF) << 16 |
+          static_cast<std::uint32_t>((y * 3) & 0xFF) << 8 | (static_cast<std::uint32_t>(x ^ y) & 0xFF);
+  for (bool shared : {true, false}) {
+    Window target = X11CreateRasterWindow(display, DefaultRootWindow(display), 0, 0, w, h, 0);
+    XMapWindow(display, target);
+    XSync(display, False);
+    GC gc = XCreateGC(display, target, 0, nullptr);
+    X11Image image;
+    ASSERT_TRUE(image.Create(display, w, h, shared));
+    EXPECT_EQ(image.UsesSharedMemory(), shared);
+    image.Put(target, gc, pixels.data(), w, PixelRect(0, 0, w, h / 2));
+    image.Put(target, gc, pixels.data(), w, PixelRect(0, h / 2, w + 50, h + 50));
+    XSync(display, False);
+    XImage* shown = XGetImage(display, target, 0, 0, w, h, AllPlanes, ZPixmap);
+    ASSERT_NE(shown, nullptr);
+    int differing = 0;
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x)
+        differing += (XGetPixel(shown, x, y) & 0xFFFFFFu) !=
+                     (pixels[static_cast<std::size_t>(y) * w + x] & 0xFFFFFFu);
+    EXPECT_EQ(differing, 0) << (shared ? "shared" : "plain");
+    XDestroyImage(shown);
+    image.Destroy();
+    XFreeGC(display, gc);
+    XDestroyWindow(display, target);
+  }
 }
 
 }  // namespace
