@@ -8,7 +8,9 @@
 #include <cstdlib>
 #include <mutex>
 
+#include "gui/X11MessageWindow.h"
 #include "gui/X11Support.h"
+#include "gui/XdndTarget.h"
 
 namespace {
 
@@ -42,6 +44,18 @@ int VirtualKeyOf(KeySym sym) {
   if (sym == XK_KP_Divide) return 111;
   if (sym >= XK_F1 && sym <= XK_F11) return static_cast<int>(112 + (sym - XK_F1));
   return 0;
+}
+
+// The window below the root that holds w: where drag sources look.
+Window TopLevelOf(Display* display, Window w) {
+  for (;;) {
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned int count = 0;
+    if (XQueryTree(display, w, &root, &parent, &children, &count) == 0) return 0;
+    if (children != nullptr) XFree(children);
+    if (parent == root || parent == 0) return w;
+    w = parent;
+  }
 }
 
 // The key code controls get for a virtual key; -1 for keys they ignore.
@@ -103,12 +117,18 @@ void* ICanvasX11::OpenWindow(void* parent) {
       window = X11CreateRasterWindow(display, parentId, x, y, width, height, kEventMask);
       if (window != 0) {
         gc = XCreateGC(display, window, 0, nullptr);
+        dropTarget = std::make_unique<XdndTarget>(display, window);
+        dropTarget->Advertise();
+        dropTarget->ProxyFrom(TopLevelOf(display, parentId));
+        message = std::make_unique<X11MessageWindow>();
         XMapWindow(display, window);
       }
       if (trap.Sync()) window = 0;
     }
   }
   if (window == 0) {
+    message.reset();
+    dropTarget.reset();
     image->Destroy();
     XCloseDisplay(display);
     display = nullptr;
@@ -136,6 +156,8 @@ void ICanvasX11::CloseWindow() {
   if (display == nullptr) return;
   {
     X11ErrorTrap trap(display);
+    message.reset();
+    dropTarget.reset();
     image->Destroy();
     if (gc != nullptr) XFreeGC(display, gc);
     if (window != 0) XDestroyWindow(display, window);
@@ -170,6 +192,16 @@ void ICanvasX11::Pump() {
 }
 
 void ICanvasX11::HandleEvent(XEvent& event) {
+  if (message != nullptr && message->HandleEvent(event)) return;
+  if (dropTarget != nullptr) {
+    std::vector<std::string> items;
+    bool dropped = false;
+    if (dropTarget->HandleEvent(
+            event, [this] { return AcceptsFileDrops(); }, &items, &dropped)) {
+      if (dropped) FilesDropped(items);
+      return;
+    }
+  }
   if (event.xany.window != window) return;
   switch (event.type) {
     case Expose:
@@ -204,6 +236,8 @@ void ICanvasX11::HandleEvent(XEvent& event) {
 }
 
 void ICanvasX11::WindowGone() {
+  message.reset();
+  dropTarget.reset();
   image->Destroy();
   XFreeGC(display, gc);
   gc = nullptr;
@@ -211,6 +245,16 @@ void ICanvasX11::WindowGone() {
   captured = false;
   std::lock_guard<std::mutex> guard(windowCountLock);
   --windowCount;
+}
+
+void ICanvasX11::FilesDropped(const std::vector<std::string>& items) {
+  if (items.size() == 1) {
+    // An item that is no local file has nothing to load.
+    if (!items[0].empty()) DropFile(items[0].c_str());
+    return;
+  }
+  message->Open(display, window, "Dropping multiple files is not supported.",
+                dropTarget->LastRootX(), dropTarget->LastRootY());
 }
 
 namespace {

@@ -5,14 +5,17 @@
 // every 1000 / frames-per-second milliseconds; no thread is started. Dirty
 // areas are drawn into the draw bitmap and copied to the window. Everything
 // runs on the host's GUI thread, outside the plug-in lock except for open and
-// close, which the host calls under it. Owns the connection, the window and
-// the image that fills it; a window the host destroyed first only costs
+// close, which the host calls under it. Files dropped through XDND go to
+// DropFile; several at once are refused in a message window of our own.
+// Owns the connection, the window, the image that fills it, the drop target
+// and the message window; a window the host destroyed first only costs
 // protocol errors, which stay on our connection.
 #pragma once
 
 #include <chrono>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "gui/ICanvasRaster.h"
 #include "gui/IWindowHost.h"
@@ -23,6 +26,8 @@ struct _XDisplay;
 struct _XGC;
 union _XEvent;
 class X11Image;
+class X11MessageWindow;
+class XdndTarget;
 
 class ICanvasX11 : public ICanvasRaster, public IWindowHost {
  public:
@@ -68,12 +73,16 @@ class ICanvasX11 : public ICanvasRaster, public IWindowHost {
   void TimerTick();
   // Forgets a window the server no longer has.
   void WindowGone();
+  // One local file loads; several are refused with a message.
+  void FilesDropped(const std::vector<std::string>& items);
 
   _XDisplay* display = nullptr;
   unsigned long window = 0;
   unsigned long parentWindow = 0;
   _XGC* gc = nullptr;
   std::unique_ptr<X11Image> image;
+  std::unique_ptr<XdndTarget> dropTarget;
+  std::unique_ptr<X11MessageWindow> message;
   PixelRect exposed;
   int windowX = 0, windowY = 0;
   Clock::time_point lastTick;

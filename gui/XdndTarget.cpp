@@ -19,9 +19,9 @@ XdndTarget::XdndTarget(Display* d, Window w) : display(d), window(w) {
   const char* names[] = {"XdndAware",     "XdndEnter",      "XdndPosition",  "XdndStatus",
                          "XdndLeave",     "XdndDrop",       "XdndFinished",  "XdndTypeList",
                          "XdndSelection", "XdndActionCopy", "text/uri-list", "_DILATORIX_DROP",
-                         "INCR"};
-  Atom atoms[13] = {};
-  XInternAtoms(display, const_cast<char**>(names), 13, False, atoms);
+                         "INCR",          "XdndProxy"};
+  Atom atoms[14] = {};
+  XInternAtoms(display, const_cast<char**>(names), 14, False, atoms);
   aware = atoms[0];
   enter = atoms[1];
   position = atoms[2];
@@ -35,10 +35,51 @@ XdndTarget::XdndTarget(Display* d, Window w) : display(d), window(w) {
   uriList = atoms[10];
   dataProperty = atoms[11];
   incr = atoms[12];
+  proxy = atoms[13];
+  addressed = window;
 }
 
 XdndTarget::~XdndTarget() {
   if (state == State::kFetching) SendFinished(source, false);
+  if (proxiedTop == None) return;
+  X11ErrorTrap trap(display);
+  unsigned long pointsTo = 0;
+  if (ReadLong(proxiedTop, proxy, XA_WINDOW, &pointsTo) && pointsTo == window) {
+    XDeleteProperty(display, proxiedTop, proxy);
+    XDeleteProperty(display, proxiedTop, aware);
+  }
+}
+
+bool XdndTarget::ReadLong(Window from, Atom property, Atom type, unsigned long* value) {
+  Atom actualType = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  const bool found = XGetWindowProperty(display, from, property, 0, 1, False, type, &actualType,
+                                        &format, &count, &after, &data) == Success &&
+                     data != nullptr && actualType == type && format == 32 && count == 1;
+  if (found) *value = *reinterpret_cast<const unsigned long*>(data);
+  if (data != nullptr) XFree(data);
+  return found;
+}
+
+bool XdndTarget::ProxyFrom(Window topLevel) {
+  if (topLevel == None || topLevel == window || proxiedTop != None) return false;
+  X11ErrorTrap trap(display);
+  unsigned long version = 0;
+  if (ReadLong(topLevel, aware, XA_ATOM, &version) || trap.Sync()) return false;
+  const unsigned long self = window;
+  const long ours = kVersion;
+  // The proxy names itself too, so sources can tell a stale proxy.
+  XChangeProperty(display, window, proxy, XA_WINDOW, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(&self), 1);
+  XChangeProperty(display, topLevel, proxy, XA_WINDOW, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(&self), 1);
+  XChangeProperty(display, topLevel, aware, XA_ATOM, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(&ours), 1);
+  if (trap.Sync()) return false;
+  proxiedTop = topLevel;
+  return true;
 }
 
 void XdndTarget::Advertise() {
@@ -60,7 +101,9 @@ bool XdndTarget::HandleEvent(const XEvent& event, const std::function<bool()>& a
 bool XdndTarget::HandleClientMessage(const XClientMessageEvent& message,
                                      const std::function<bool()>& accepting) {
   const Atom type = message.message_type;
-  if (message.window != window || message.format != 32 ||
+  const bool ours =
+      message.window == window || (proxiedTop != None && message.window == proxiedTop);
+  if (!ours || message.format != 32 ||
       (type != enter && type != position && type != leave && type != drop))
     return false;
   const Window from = static_cast<Window>(message.data.l[0]);
@@ -99,6 +142,7 @@ void XdndTarget::Enter(const XClientMessageEvent& message) {
   const int version = static_cast<int>((message.data.l[1] >> 24) & 0xFF);
   if (version < kOldestVersion || version > kVersion) return;
   source = static_cast<Window>(message.data.l[0]);
+  addressed = message.window;
   offersUriList = SourceOffersUriList(source, message);
   state = State::kOver;
 }
@@ -193,7 +237,7 @@ void XdndTarget::Send(Window to, Atom type, long l1, long l2, long l3, long l4) 
   event.xclient.window = to;
   event.xclient.message_type = type;
   event.xclient.format = 32;
-  event.xclient.data.l[0] = static_cast<long>(window);
+  event.xclient.data.l[0] = static_cast<long>(addressed);
   event.xclient.data.l[1] = l1;
   event.xclient.data.l[2] = l2;
   event.xclient.data.l[3] = l3;

@@ -31,6 +31,12 @@ class XdndTarget {
 
   // Marks the window as taking drops (XdndAware).
   void Advertise();
+  // Sources look for XdndAware on top-level windows only, and the editor's
+  // window sits inside a host's. When that top-level takes no drops of its
+  // own, it is marked too, with XdndProxy sending its messages here; the
+  // marks go when this object does (if still ours). False when the top-level
+  // already takes drops (they are the host's) or is gone.
+  bool ProxyFrom(Window topLevel);
 
   // Handles the event when it is XDND's (returns true), else leaves it alone.
   // accepting is asked on each position and on the drop; drops are accepted
@@ -62,13 +68,19 @@ class XdndTarget {
   void SendFinished(Window to, bool accepted);
   void Send(Window to, Atom type, long l1, long l2, long l3, long l4);
 
+  // Reads one 32-bit value of a property; false when it is not there.
+  bool ReadLong(Window from, Atom property, Atom type, unsigned long* value);
+
   Display* display;
   Window window;
+  Window proxiedTop = None;
+  // The window the current source addresses: ours, or the proxied top-level.
+  Window addressed = None;
   State state = State::kIdle;
   Window source = None;
   bool offersUriList = false;
   int rootX = 0, rootY = 0;
 
   Atom aware, enter, position, status, leave, drop, finished, typeList, selectionAtom, actionCopy,
-      uriList, dataProperty, incr;
+      uriList, dataProperty, incr, proxy;
 };

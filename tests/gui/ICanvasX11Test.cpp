@@ -10,9 +10,11 @@
 #include <thread>
 #include <vector>
 
+#include "core/IEffectForEditor.h"
 #include "gui/ICanvasX11.h"
 #include "gui/IWidget.h"
 #include "gui/X11Support.h"
+#include "tests/support/XdndSource.h"
 #include "tests/support/XvfbServer.h"
 
 // After gtest: Xlib defines None and Bool as macros.
@@ -165,7 +167,8 @@ TEST_F(CanvasX11Test, SharedAndPlainCopiesShowTheSamePixels) {
     for (int x = 0; x < w; ++x)
       pixels[static_cast<std::size_t>(y) * w + x] =
           0x7F000000u | static_cast<std::uint32_t>((x * 7) & 0xFF) << 16 |
-          static_cast<std::uint32_t>((y * 3) & 0xFF) << 8 | (static_cast<std::uint32_t>(x ^ y) & 0xFF);
+          static_cast<std::uint32_t>((y * 3) & 0xFF) << 8 |
+          (static_cast<std::uint32_t>(x ^ y) & 0xFF);
   for (bool shared : {true, false}) {
     Window target = X11CreateRasterWindow(display, DefaultRootWindow(display), 0, 0, w, h, 0);
     XMapWindow(display, target);
@@ -190,6 +193,35 @@ TEST_F(CanvasX11Test, SharedAndPlainCopiesShowTheSamePixels) {
     XFreeGC(display, gc);
     XDestroyWindow(display, target);
   }
+}
+
+// A plug-in that only records the files dropped on its editor.
+class DropRecorder : public IEffectForEditor {
+ public:
+  IEffectParam* Param(int) override { return nullptr; }
+  void SetParameterFromGUI(int, double) override {}
+  void BeginParamEdit(int) override {}
+  void EndParamEdit(int) override {}
+  void FileDropped(const char* path) override { dropped.push_back(path); }
+  void SecondFileDropped(const char*) override {}
+  void EditorSizeChanged() override {}
+  std::vector<std::string> dropped;
+};
+
+TEST_F(CanvasX11Test, DropsGoToThePlugInOnlyWhileTheFlagIsOn) {
+  DropRecorder plug;
+  ICanvasX11 editor(&plug, 100, 100);
+  editor.PrepareDraw();
+  ASSERT_NE(editor.OpenWindow(reinterpret_cast<void*>(top)), nullptr);
+  XdndSource source;
+  ASSERT_TRUE(source.Ready());
+  source.SetUris({"file:///tmp/a%20b.wav"});
+  const auto pump = [&editor] { editor.Pump(); };
+  EXPECT_FALSE(source.Drag(editor.WindowId(), 20, 20, pump));
+  EXPECT_TRUE(plug.dropped.empty());
+  editor.SetAcceptFileDrops(true);
+  EXPECT_TRUE(source.Drag(editor.WindowId(), 20, 20, pump));
+  EXPECT_EQ(plug.dropped, std::vector<std::string>{"/tmp/a b.wav"});
 }
 
 }  // namespace

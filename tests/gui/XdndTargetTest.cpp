@@ -137,6 +137,43 @@ TEST_F(XdndTargetTest, OneFileArrivesDecoded) {
   EXPECT_EQ(drops.back(), Items{"/b.wav"});
 }
 
+// The editor's window lies inside a host's top-level, where sources look.
+TEST_F(XdndTargetTest, ATopLevelWithoutDropsOfItsOwnIsProxiedUntilTheTargetGoes) {
+  auto property = [this](Window on, const char* name) {
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0, value = 0;
+    unsigned char* data = nullptr;
+    XGetWindowProperty(display, on, XInternAtom(display, name, False), 0, 1, False, AnyPropertyType,
+                       &type, &format, &count, &after, &data);
+    if (data != nullptr && count == 1) value = *reinterpret_cast<const unsigned long*>(data);
+    if (data != nullptr) XFree(data);
+    return value;
+  };
+  const Window top =
+      XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 300, 300, 0, 0, 0);
+  const Window takesDrops =
+      XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 300, 300, 0, 0, 0);
+  const long version = 5;
+  XChangeProperty(display, takesDrops, XInternAtom(display, "XdndAware", False), XA_ATOM, 32,
+                  PropModeReplace, reinterpret_cast<const unsigned char*>(&version), 1);
+  EXPECT_FALSE(target->ProxyFrom(takesDrops));
+  EXPECT_EQ(property(takesDrops, "XdndProxy"), 0u);
+
+  ASSERT_TRUE(target->ProxyFrom(top));
+  EXPECT_EQ(property(top, "XdndAware"), 5u);
+  EXPECT_EQ(property(top, "XdndProxy"), window);
+  EXPECT_EQ(property(window, "XdndProxy"), window);
+  source->SetUris({"file:///tmp/through%20the%20top.wav"});
+  EXPECT_TRUE(source->Drag(top, 30, 40, Pump()));
+  EXPECT_EQ(drops, (std::vector<Items>{{"/tmp/through the top.wav"}}));
+
+  target.reset();
+  EXPECT_EQ(property(top, "XdndAware"), 0u);
+  EXPECT_EQ(property(top, "XdndProxy"), 0u);
+  EXPECT_EQ(property(takesDrops, "XdndAware"), 5u);
+}
+
 TEST_F(XdndTargetTest, SeveralItemsArriveTogetherInOrder) {
   EXPECT_TRUE(Drag({"file:///a.wav", "http://example.com/x.wav", "file:///b.wav"}));
   EXPECT_EQ(drops, (std::vector<Items>{{"/a.wav", "", "/b.wav"}}));

@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "effect/StretchParamSpecs.h"
-#include "gui/HeadlessCanvas.h"
 #include "host/X11EditorHost.h"
-#include "module/StretchAssembly.h"
+#include "tests/audio/TestAudioFiles.h"
+#include "tests/host/HeadlessEditorPicture.h"
+#include "tests/support/XdndSource.h"
 #include "tests/support/XvfbServer.h"
-#include "vst/IEffectVst.h"
 
 namespace {
 
@@ -47,17 +47,20 @@ class EditorWindowTest : public ::testing::Test {
     return n;
   }
 
-  // The editor as the headless host draws it for a fresh instance.
-  static std::vector<std::uint32_t> HeadlessPicture() {
-    VstHost headless;
-    std::string error;
-    if (!headless.Create(NewHeadlessStretchEffect, "headless", &error)) return {};
-    auto* canvas =
-        dynamic_cast<HeadlessCanvas*>(IEffectVst::FromEffect(headless.Effect())->Editor());
-    if (canvas == nullptr) return {};
-    canvas->SetAllControlsDirty();
-    canvas->Tick();
-    return canvas->ShownPixels();
+  // Whether the instance's state names the file.
+  bool StateNames(const std::string& path) {
+    const std::vector<unsigned char> chunk = host.GetChunk(false);
+    return std::string(chunk.begin(), chunk.end()).find(path) != std::string::npos;
+  }
+
+  // Drags the files from a file manager's side onto the host's window.
+  bool DropOnWindow(const std::vector<std::string>& paths) {
+    XdndSource source;
+    if (!source.Ready()) return false;
+    std::vector<std::string> uris;
+    for (const std::string& path : paths) uris.push_back("file://" + path);
+    source.SetUris(uris);
+    return source.Drag(window.TopWindow(), 300, 300, [this] { window.Idle(0); });
   }
 
   static XvfbServer* server;
@@ -71,7 +74,7 @@ TEST_F(EditorWindowTest, OpensInsideTheHostWindowAsTheHeadlessHostDrawsIt) {
   EXPECT_EQ(host.Effect()->flags & effFlagsHasEditor, effFlagsHasEditor);
   ASSERT_NE(window.EditorWindow(), 0u);
   const std::vector<std::uint32_t> shown = window.Screenshot();
-  const std::vector<std::uint32_t> expected = HeadlessPicture();
+  const std::vector<std::uint32_t> expected = HeadlessEditorPicture();
   ASSERT_EQ(shown.size(), 720u * 650u);
   ASSERT_EQ(expected.size(), shown.size());
   std::size_t differing = 0;
@@ -120,6 +123,23 @@ TEST_F(EditorWindowTest, DraggingAnEnvelopeHandleIsOneGestureThatChangesTheState
   EXPECT_EQ(Count(audioMasterBeginEdit, kVolumeEnvelope), 1);
   EXPECT_EQ(Count(audioMasterEndEdit, kVolumeEnvelope), 1);
   EXPECT_NE(host.GetChunk(false), before);
+}
+
+TEST_F(EditorWindowTest, OneDroppedFileLoadsAndSeveralAreRefusedWithAMessage) {
+  const std::string first = WriteMonoWave("dropped one.wav", std::vector<double>(4410, 0.25));
+  const std::string second = WriteMonoWave("dropped two.wav", std::vector<double>(4410, 0.5));
+  ASSERT_TRUE(DropOnWindow({second, first}));
+  window.Idle(100);
+  EXPECT_FALSE(StateNames(first));
+  EXPECT_FALSE(StateNames(second));
+  // The refusal is a window of our own, dismissed with its OK button.
+  ASSERT_TRUE(Xdo("search --name '^Dilatorix$' windowfocus --sync key Return"));
+  window.Idle(100);
+  EXPECT_FALSE(Xdo("search --name '^Dilatorix$'"));
+
+  ASSERT_TRUE(DropOnWindow({first}));
+  window.Idle(100);
+  EXPECT_TRUE(StateNames(first));
 }
 
 TEST_F(EditorWindowTest, ReopeningKeepsTheControlsAndTheirValues) {

@@ -75,7 +75,19 @@ void XdndSource::Send(Atom type, long l1, long l2, long l3, long l4) {
   event.xclient.data.l[2] = l2;
   event.xclient.data.l[3] = l3;
   event.xclient.data.l[4] = l4;
-  XSendEvent(display, target, False, NoEventMask, &event);
+  // A target with XdndProxy gets its messages through the proxy window; they
+  // still name the target.
+  Window to = target;
+  Atom actualType = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  if (XGetWindowProperty(display, target, Intern("XdndProxy"), 0, 1, False, XA_WINDOW, &actualType,
+                         &format, &count, &after, &data) == Success &&
+      data != nullptr && actualType == XA_WINDOW && format == 32 && count == 1)
+    to = static_cast<Window>(*reinterpret_cast<const unsigned long*>(data));
+  if (data != nullptr) XFree(data);
+  XSendEvent(display, to, False, NoEventMask, &event);
   XFlush(display);
 }
 
