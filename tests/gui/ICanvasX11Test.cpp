@@ -22,10 +22,6 @@
 
 namespace {
 
-bool Xdo(const std::string& arguments) {
-  return std::system(("xdotool " + arguments + " >/dev/null 2>&1").c_str()) == 0;
-}
-
 struct Received {
   enum Kind { kDown, kUp, kDouble, kWheel, kKey, kDrag };
   Kind kind;
@@ -54,16 +50,10 @@ class RecordingControl : public IWidget {
   std::vector<Received>* log;
 };
 
-class CanvasX11Test : public ::testing::Test {
+class CanvasX11Test : public PrivateXServerTest {
  protected:
-  static void SetUpTestSuite() { server = new XvfbServer(); }
-  static void TearDownTestSuite() {
-    delete server;
-    server = nullptr;
-  }
-
   void SetUp() override {
-    ASSERT_TRUE(server->Running());
+    ASSERT_TRUE(ServerRunning());
     display = XOpenDisplay(nullptr);
     ASSERT_NE(display, nullptr);
     top = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 200, 100, 0, 0, 0);
@@ -101,14 +91,11 @@ class CanvasX11Test : public ::testing::Test {
     return values;
   }
 
-  static XvfbServer* server;
   Display* display = nullptr;
   Window top = 0;
   std::vector<Received> log;
   std::unique_ptr<ICanvasX11> canvas;
 };
-
-XvfbServer* CanvasX11Test::server = nullptr;
 
 TEST_F(CanvasX11Test, KeysReachControlsByTheirCodesAndOthersNot) {
   ASSERT_TRUE(Xdo("mousemove 50 50 click 1"));  // takes the focus

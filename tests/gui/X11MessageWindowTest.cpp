@@ -31,16 +31,10 @@ int CountError(Display*, XErrorEvent*) {
   return 0;
 }
 
-class X11MessageWindowTest : public ::testing::Test {
+class X11MessageWindowTest : public PrivateXServerTest {
  protected:
-  static void SetUpTestSuite() { server = new XvfbServer; }
-  static void TearDownTestSuite() {
-    delete server;
-    server = nullptr;
-  }
-
   void SetUp() override {
-    ASSERT_TRUE(server->Running());
+    ASSERT_TRUE(ServerRunning());
     unguardedErrors = 0;
     previousHandler = XSetErrorHandler(&CountError);
     display = XOpenDisplay(nullptr);
@@ -84,10 +78,6 @@ class X11MessageWindowTest : public ::testing::Test {
     XTranslateCoordinates(display, message.Id(), root, 0, 0, &x, &y, &child);
     return PixelRect(x, y, x + static_cast<int>(width), y + static_cast<int>(height));
   }
-  // Runs xdotool against the private server; true when it succeeded.
-  static bool XdoTool(const std::string& arguments) {
-    return std::system(("xdotool " + arguments + " >/dev/null 2>&1").c_str()) == 0;
-  }
   std::string ButtonCentre() {
     const PixelRect at = Placement(), button = message.ButtonRect();
     return std::to_string(at.L + (button.L + button.R) / 2) + " " +
@@ -99,15 +89,12 @@ class X11MessageWindowTest : public ::testing::Test {
     return XGetWindowAttributes(display, window, &attributes) != 0 && !trap.Sync();
   }
 
-  static XvfbServer* server;
   XErrorHandler previousHandler = nullptr;
   Display* display = nullptr;
   X11MessageWindow message;
   int exposures = 0;
   int foreignEvents = 0;
 };
-
-XvfbServer* X11MessageWindowTest::server = nullptr;
 
 TEST_F(X11MessageWindowTest, TellsTheWindowManagerWhatItIs) {
   // The owner given is a child, as the editor is inside the host's window.
@@ -201,15 +188,15 @@ TEST_F(X11MessageWindowTest, ClickOnOkCloses) {
   ASSERT_TRUE(OpenAndShow());
   const Window id = message.Id();
   // Pressed on OK but let go elsewhere: nothing happens.
-  ASSERT_TRUE(XdoTool("mousemove " + ButtonCentre() + " mousedown 1 mousemove 10 10 mouseup 1"));
+  ASSERT_TRUE(Xdo("mousemove " + ButtonCentre() + " mousedown 1 mousemove 10 10 mouseup 1"));
   EXPECT_FALSE(PumpUntil([this] { return !message.IsOpen(); }, 200));
   // A press outside that ends on OK is no click either.
   const PixelRect at = Placement();
-  ASSERT_TRUE(XdoTool("mousemove " + std::to_string(at.L + 5) + " " + std::to_string(at.T + 5) +
-                      " mousedown 1 mousemove " + ButtonCentre() + " mouseup 1"));
+  ASSERT_TRUE(Xdo("mousemove " + std::to_string(at.L + 5) + " " + std::to_string(at.T + 5) +
+                  " mousedown 1 mousemove " + ButtonCentre() + " mouseup 1"));
   EXPECT_FALSE(PumpUntil([this] { return !message.IsOpen(); }, 200));
 
-  ASSERT_TRUE(XdoTool("mousemove " + ButtonCentre() + " click 1"));
+  ASSERT_TRUE(Xdo("mousemove " + ButtonCentre() + " click 1"));
   EXPECT_TRUE(PumpUntil([this] { return !message.IsOpen(); }));
   EXPECT_FALSE(WindowExists(id));
 }
@@ -220,9 +207,9 @@ TEST_F(X11MessageWindowTest, KeysAndTheCloseBoxClose) {
     // Other keys leave it open.
     XSetInputFocus(display, message.Id(), RevertToParent, CurrentTime);
     XSync(display, False);
-    ASSERT_TRUE(XdoTool("key a"));
+    ASSERT_TRUE(Xdo("key a"));
     EXPECT_FALSE(PumpUntil([this] { return !message.IsOpen(); }, 100));
-    ASSERT_TRUE(XdoTool(std::string("key ") + key));
+    ASSERT_TRUE(Xdo(std::string("key ") + key));
     EXPECT_TRUE(PumpUntil([this] { return !message.IsOpen(); })) << key;
   }
 

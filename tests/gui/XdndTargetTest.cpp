@@ -28,16 +28,10 @@ int CountError(Display*, XErrorEvent*) {
   return 0;
 }
 
-class XdndTargetTest : public ::testing::Test {
+class XdndTargetTest : public PrivateXServerTest {
  protected:
-  static void SetUpTestSuite() { server = new XvfbServer; }
-  static void TearDownTestSuite() {
-    delete server;
-    server = nullptr;
-  }
-
   void SetUp() override {
-    ASSERT_TRUE(server->Running());
+    ASSERT_TRUE(ServerRunning());
     unguardedErrors = 0;
     previousHandler = XSetErrorHandler(&CountError);
     display = XOpenDisplay(nullptr);
@@ -90,7 +84,6 @@ class XdndTargetTest : public ::testing::Test {
     source->PumpUntil([] { return false; }, Pump(), 100);
   }
 
-  static XvfbServer* server;
   XErrorHandler previousHandler = nullptr;
   Display* display = nullptr;
   Window window = None;
@@ -101,8 +94,6 @@ class XdndTargetTest : public ::testing::Test {
   int messagesHandled = 0;
   int selectionNotices = 0;
 };
-
-XvfbServer* XdndTargetTest::server = nullptr;
 
 TEST_F(XdndTargetTest, AdvertisesVersion5) {
   Atom type = None;

@@ -17,21 +17,10 @@
 
 namespace {
 
-// xdotool against the private server; false when it failed.
-bool Xdo(const std::string& arguments) {
-  return std::system(("xdotool " + arguments + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-class EditorWindowTest : public ::testing::Test {
+class EditorWindowTest : public PrivateXServerTest {
  protected:
-  static void SetUpTestSuite() { server = new XvfbServer(); }
-  static void TearDownTestSuite() {
-    delete server;
-    server = nullptr;
-  }
-
   void SetUp() override {
-    ASSERT_TRUE(server->Running()) << "Xvfb did not start";
+    ASSERT_TRUE(ServerRunning()) << "Xvfb did not start";
     std::string error;
     ASSERT_TRUE(host.Load(DILATORIX_PLUGIN_PATH, &error)) << error;
     // Away from the editor, so no control shows a hover state.
@@ -63,12 +52,9 @@ class EditorWindowTest : public ::testing::Test {
     return source.Drag(window.TopWindow(), 300, 300, [this] { window.Idle(0); });
   }
 
-  static XvfbServer* server;
   VstHost host;
   X11EditorHost window{host};
 };
-
-XvfbServer* EditorWindowTest::server = nullptr;
 
 TEST_F(EditorWindowTest, OpensInsideTheHostWindowAsTheHeadlessHostDrawsIt) {
   EXPECT_EQ(host.Effect()->flags & effFlagsHasEditor, effFlagsHasEditor);

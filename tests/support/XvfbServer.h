@@ -1,10 +1,11 @@
 // A private X server for one test process: Xvfb on a free display number,
 // 24-bit, no TCP. DISPLAY points at it while the object lives, so everything
 // in the process that opens the default display (the editor among them) lands
-// there. Xvfb ends with the object.
+// there, xdotool included. Xvfb ends with the object.
 #pragma once
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -71,4 +72,23 @@ class XvfbServer {
   std::string name;
   std::string previousDisplay;
   bool hadDisplay = false;
+};
+
+// The fixture of a suite that runs on one private server.
+class PrivateXServerTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { server = new XvfbServer(); }
+  static void TearDownTestSuite() {
+    delete server;
+    server = nullptr;
+  }
+  static bool ServerRunning() { return server != nullptr && server->Running(); }
+
+  // Runs xdotool against the server; true when it succeeded.
+  static bool Xdo(const std::string& arguments) {
+    return std::system(("xdotool " + arguments + " >/dev/null 2>&1").c_str()) == 0;
+  }
+
+ private:
+  static inline XvfbServer* server = nullptr;
 };
