@@ -1,0 +1,113 @@
+// What the prompt tests under Xvfb share: the process's private server, a
+// mapped top-level window standing in for the editor, an event pump with a
+// deadline, xdotool run against the server, and reading pixels back.
+#pragma once
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <functional>
+#include <string>
+
+#include "tests/support/XvfbServer.h"
+
+namespace prompt_test {
+
+inline XvfbServer& Server() {
+  static XvfbServer server;
+  return server;
+}
+
+// Protocol errors that reached the process's handler, i.e. escaped the code
+// under test.
+inline int& EscapedErrors() {
+  static int count = 0;
+  return count;
+}
+
+inline int CountError(Display*, XErrorEvent*) {
+  ++EscapedErrors();
+  return 0;
+}
+
+// Runs xdotool on the private server; false when it failed or hung.
+inline bool Xdotool(const std::string& arguments) {
+  const std::string command = "timeout 5 xdotool " + arguments + " >/dev/null 2>&1";
+  return std::system(command.c_str()) == 0;
+}
+
+class XDisplayTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!Server().Running()) GTEST_SKIP() << "Xvfb is not available";
+    display = XOpenDisplay(Server().DisplayName().c_str());
+    ASSERT_NE(display, nullptr);
+    EscapedErrors() = 0;
+    previousHandler = XSetErrorHandler(&CountError);
+    editor =
+        XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 720, 650, 0, 0, 0x202020);
+    XSelectInput(display, editor, KeyPressMask | StructureNotifyMask);
+    XMapWindow(display, editor);
+    ASSERT_TRUE(PumpUntil([](const XEvent&) {}, [this] { return mapped; }));
+  }
+
+  void TearDown() override {
+    if (display == nullptr) return;
+    XSync(display, False);
+    EXPECT_EQ(EscapedErrors(), 0);
+    XSetErrorHandler(previousHandler);
+    XCloseDisplay(display);
+  }
+
+  // Hands every event to handle until done() holds; false after the deadline.
+  bool PumpUntil(const std::function<void(const XEvent&)>& handle,
+                 const std::function<bool()>& done, int milliseconds = 3000) {
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    for (;;) {
+      while (XPending(display) > 0) {
+        XEvent event;
+        XNextEvent(display, &event);
+        if (event.type == MapNotify && event.xmap.window == editor) mapped = true;
+        handle(event);
+        if (done()) return true;
+      }
+      if (done()) return true;
+      if (std::chrono::steady_clock::now() > deadline) return false;
+      pollfd wait{ConnectionNumber(display), POLLIN, 0};
+      poll(&wait, 1, 10);
+    }
+  }
+
+  // Lets pending events arrive and go through handle for a short while.
+  void Drain(const std::function<void(const XEvent&)>& handle, int milliseconds = 150) {
+    PumpUntil(
+        handle, [] { return false; }, milliseconds);
+  }
+
+  std::uint32_t PixelAt(Window window, int x, int y) {
+    XImage* image = XGetImage(display, window, x, y, 1, 1, AllPlanes, ZPixmap);
+    if (image == nullptr) return 0;
+    const auto pixel = static_cast<std::uint32_t>(XGetPixel(image, 0, 0)) & 0xFFFFFFu;
+    XDestroyImage(image);
+    return pixel;
+  }
+
+  // The window's top-left corner on the root window.
+  void RootPosition(Window window, int* x, int* y) {
+    Window child;
+    XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, x, y, &child);
+  }
+
+  Display* display = nullptr;
+  Window editor = None;
+  bool mapped = false;
+  XErrorHandler previousHandler = nullptr;
+};
+
+}  // namespace prompt_test
