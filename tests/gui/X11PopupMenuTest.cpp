@@ -55,7 +55,7 @@ TEST_F(X11PopupMenuTest, AClickOnTheThirdItemChoosesIt) {
   EXPECT_EQ(menu.Placement().T, 150);
   EXPECT_EQ(menu.Layout().Columns(), 2);
 
-  ASSERT_TRUE(prompt_test::Xdotool("mousemove " + AtItem(2) + " click 1"));
+  ASSERT_TRUE(Xdo("mousemove " + AtItem(2) + " click 1"));
   ASSERT_TRUE(WaitUntilFinished());
   EXPECT_EQ(menu.Chosen(), 2);
   EXPECT_FALSE(menu.IsOpen());
@@ -67,7 +67,7 @@ TEST_F(X11PopupMenuTest, AClickOnTheThirdItemChoosesIt) {
 TEST_F(X11PopupMenuTest, AClickOutsideOrEscapeEndsWithNothingChosen) {
   auto model = RateMenu();
   ASSERT_TRUE(menu.Open(display, editor, *model, 200, 150));
-  ASSERT_TRUE(prompt_test::Xdotool("mousemove 600 600 click 1"));
+  ASSERT_TRUE(Xdo("mousemove 600 600 click 1"));
   ASSERT_TRUE(WaitUntilFinished());
   EXPECT_EQ(menu.Chosen(), -1);
   EXPECT_FALSE(menu.IsOpen());
@@ -79,7 +79,7 @@ TEST_F(X11PopupMenuTest, AClickOutsideOrEscapeEndsWithNothingChosen) {
   XUngrabPointer(display, CurrentTime);
 
   ASSERT_TRUE(menu.Open(display, editor, *model, 200, 150));
-  ASSERT_TRUE(prompt_test::Xdotool("key Escape"));
+  ASSERT_TRUE(Xdo("key Escape"));
   ASSERT_TRUE(WaitUntilFinished());
   EXPECT_EQ(menu.Chosen(), -1);
 }
@@ -87,12 +87,12 @@ TEST_F(X11PopupMenuTest, AClickOutsideOrEscapeEndsWithNothingChosen) {
 TEST_F(X11PopupMenuTest, DisabledItemsAndSeparatorsCannotBeChosen) {
   auto model = RateMenu();
   ASSERT_TRUE(menu.Open(display, editor, *model, 200, 150));
-  ASSERT_TRUE(prompt_test::Xdotool("mousemove " + AtItem(3) + " click 1"));
-  ASSERT_TRUE(prompt_test::Xdotool("mousemove " + AtItem(4) + " click 1"));
+  ASSERT_TRUE(Xdo("mousemove " + AtItem(3) + " click 1"));
+  ASSERT_TRUE(Xdo("mousemove " + AtItem(4) + " click 1"));
   Drain(Handle());
   EXPECT_FALSE(menu.Finished());
   EXPECT_EQ(menu.Highlighted(), -1);
-  ASSERT_TRUE(prompt_test::Xdotool("mousemove " + AtItem(5) + " click 1"));
+  ASSERT_TRUE(Xdo("mousemove " + AtItem(5) + " click 1"));
   ASSERT_TRUE(WaitUntilFinished());
   EXPECT_EQ(menu.Chosen(), 5);
 }
@@ -100,7 +100,7 @@ TEST_F(X11PopupMenuTest, DisabledItemsAndSeparatorsCannotBeChosen) {
 TEST_F(X11PopupMenuTest, TheRowUnderThePointerIsHighlighted) {
   auto model = RateMenu();
   ASSERT_TRUE(menu.Open(display, editor, *model, 200, 150));
-  ASSERT_TRUE(prompt_test::Xdotool("mousemove " + AtItem(1)));
+  ASSERT_TRUE(Xdo("mousemove " + AtItem(1)));
   ASSERT_TRUE(PumpUntil(Handle(), [this] { return menu.Highlighted() == 1; }));
   Drain(Handle());
   const PixelRect& lit = menu.Layout().ItemAt(1).rect;
@@ -109,7 +109,7 @@ TEST_F(X11PopupMenuTest, TheRowUnderThePointerIsHighlighted) {
   EXPECT_EQ(PixelAt(menu.WindowId(), plain.R - 3, plain.T + 1), 0xF2F2F2u);
   EXPECT_EQ(PixelAt(menu.WindowId(), 0, 0), 0x808080u);
   // Off the menu: nothing is lit.
-  ASSERT_TRUE(prompt_test::Xdotool("mousemove 700 700"));
+  ASSERT_TRUE(Xdo("mousemove 700 700"));
   ASSERT_TRUE(PumpUntil(Handle(), [this] { return menu.Highlighted() == -1; }));
 }
 
@@ -118,9 +118,9 @@ TEST_F(X11PopupMenuTest, KeysMoveTheHighlightAndReturnChooses) {
   ASSERT_TRUE(menu.Open(display, editor, *model, 200, 150));
   // Down from nothing lights the first item; Right crosses to the nearest
   // choice of the next column, skipping the disabled row beside it.
-  ASSERT_TRUE(prompt_test::Xdotool("key Down Right"));
+  ASSERT_TRUE(Xdo("key Down Right"));
   ASSERT_TRUE(PumpUntil(Handle(), [this] { return menu.Highlighted() == 5; }));
-  ASSERT_TRUE(prompt_test::Xdotool("key Up Up Return"));
+  ASSERT_TRUE(Xdo("key Up Up Return"));
   ASSERT_TRUE(WaitUntilFinished());
   EXPECT_EQ(menu.Chosen(), 1);  // Up skipped the separator and the disabled item
 }
@@ -128,17 +128,17 @@ TEST_F(X11PopupMenuTest, KeysMoveTheHighlightAndReturnChooses) {
 TEST_F(X11PopupMenuTest, ReleasingTheOpeningButtonChoosesOnlyAfterADrag) {
   auto model = RateMenu();
   // The menu opens under a held button, the pointer over its first item.
-  ASSERT_TRUE(prompt_test::Xdotool("mousemove 300 200 mousedown 3"));
+  ASSERT_TRUE(Xdo("mousemove 300 200 mousedown 3"));
   ASSERT_TRUE(menu.Open(display, editor, *model, 295, 190));
   ASSERT_EQ(menu.Layout().ChoosableAtPoint(5, 10), 0);
-  ASSERT_TRUE(prompt_test::Xdotool("mouseup 3"));
+  ASSERT_TRUE(Xdo("mouseup 3"));
   Drain(Handle());
   EXPECT_FALSE(menu.Finished());
   menu.Close();
 
-  ASSERT_TRUE(prompt_test::Xdotool("mousedown 3"));
+  ASSERT_TRUE(Xdo("mousedown 3"));
   ASSERT_TRUE(menu.Open(display, editor, *model, 295, 190));
-  ASSERT_TRUE(prompt_test::Xdotool("mousemove " + AtItem(2) + " mouseup 3"));
+  ASSERT_TRUE(Xdo("mousemove " + AtItem(2) + " mouseup 3"));
   ASSERT_TRUE(WaitUntilFinished());
   EXPECT_EQ(menu.Chosen(), 2);
 }
@@ -164,7 +164,7 @@ TEST_F(X11PopupMenuTest, OpeningFailsCleanlyWhenItCannotShowOrGrab) {
   EXPECT_EQ(menu.Chosen(), -1);
 
   // Another client holds the pointer for longer than the menu waits.
-  Display* other = XOpenDisplay(prompt_test::Server().DisplayName().c_str());
+  Display* other = XOpenDisplay(nullptr);
   ASSERT_NE(other, nullptr);
   const Window holder = XCreateSimpleWindow(other, DefaultRootWindow(other), 0, 0, 50, 50, 0, 0, 0);
   XMapWindow(other, holder);

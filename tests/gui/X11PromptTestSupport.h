@@ -1,6 +1,6 @@
-// What the prompt tests under Xvfb share: the process's private server, a
-// mapped top-level window standing in for the editor, an event pump with a
-// deadline, xdotool run against the server, and reading pixels back.
+// What the prompt tests under Xvfb share: a mapped top-level window standing
+// in for the editor on the suite's private server, an event pump with a
+// deadline, and reading pixels back.
 #pragma once
 
 #include <X11/Xlib.h>
@@ -18,11 +18,6 @@
 
 namespace prompt_test {
 
-inline XvfbServer& Server() {
-  static XvfbServer server;
-  return server;
-}
-
 // Protocol errors that reached the process's handler, i.e. escaped the code
 // under test.
 inline int& EscapedErrors() {
@@ -35,17 +30,11 @@ inline int CountError(Display*, XErrorEvent*) {
   return 0;
 }
 
-// Runs xdotool on the private server; false when it failed or hung.
-inline bool Xdotool(const std::string& arguments) {
-  const std::string command = "timeout 5 xdotool " + arguments + " >/dev/null 2>&1";
-  return std::system(command.c_str()) == 0;
-}
-
-class XDisplayTest : public ::testing::Test {
+class XDisplayTest : public PrivateXServerTest {
  protected:
   void SetUp() override {
-    if (!Server().Running()) GTEST_SKIP() << "Xvfb is not available";
-    display = XOpenDisplay(Server().DisplayName().c_str());
+    ASSERT_TRUE(ServerRunning());
+    display = XOpenDisplay(nullptr);
     ASSERT_NE(display, nullptr);
     EscapedErrors() = 0;
     previousHandler = XSetErrorHandler(&CountError);

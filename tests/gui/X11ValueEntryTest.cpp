@@ -71,10 +71,10 @@ TEST_F(X11ValueEntryTest, OpensOverTheControlWithItsTextSelectedAndDrawn) {
 
 TEST_F(X11ValueEntryTest, TypingAValueAndReturnAsksForACommit) {
   OpenAndFocus("1.00 x");
-  ASSERT_TRUE(prompt_test::Xdotool("type 0.5"));
+  ASSERT_TRUE(Xdo("type 0.5"));
   ASSERT_TRUE(WaitForText("0.5"));
   EXPECT_EQ(entry.State(), X11ValueEntry::kFocused);
-  ASSERT_TRUE(prompt_test::Xdotool("key Return"));
+  ASSERT_TRUE(Xdo("key Return"));
   ASSERT_TRUE(WaitForState(X11ValueEntry::kCommit));
   EXPECT_EQ(entry.Text(), "0.5");
 }
@@ -82,15 +82,15 @@ TEST_F(X11ValueEntryTest, TypingAValueAndReturnAsksForACommit) {
 TEST_F(X11ValueEntryTest, EditingKeysMoveTheCaretAndDeleteAndEscapeCancels) {
   OpenAndFocus("12345");
   // End drops the selection; then one key per edit.
-  ASSERT_TRUE(prompt_test::Xdotool("key End BackSpace"));
+  ASSERT_TRUE(Xdo("key End BackSpace"));
   ASSERT_TRUE(WaitForText("1234"));
-  ASSERT_TRUE(prompt_test::Xdotool("key Home Delete Right Right 9"));
+  ASSERT_TRUE(Xdo("key Home Delete Right Right 9"));
   ASSERT_TRUE(WaitForText("2394"));
-  ASSERT_TRUE(prompt_test::Xdotool("key shift+Left shift+Left BackSpace"));
+  ASSERT_TRUE(Xdo("key shift+Left shift+Left BackSpace"));
   ASSERT_TRUE(WaitForText("24"));
-  ASSERT_TRUE(prompt_test::Xdotool("key ctrl+a minus"));
+  ASSERT_TRUE(Xdo("key ctrl+a minus"));
   ASSERT_TRUE(WaitForText("-"));
-  ASSERT_TRUE(prompt_test::Xdotool("key Escape"));
+  ASSERT_TRUE(Xdo("key Escape"));
   ASSERT_TRUE(WaitForState(X11ValueEntry::kCancel));
   EXPECT_EQ(entry.Text(), "-");
 }
@@ -98,12 +98,12 @@ TEST_F(X11ValueEntryTest, EditingKeysMoveTheCaretAndDeleteAndEscapeCancels) {
 TEST_F(X11ValueEntryTest, TheLengthLimitHoldsForTyping) {
   OpenAndFocus("");
   entry.SetText(std::string(1000, '7'), false);
-  ASSERT_TRUE(prompt_test::Xdotool("key Home 1"));
+  ASSERT_TRUE(Xdo("key Home 1"));
   // The key press is ignored: wait for Home's effect, then the typed key.
   ASSERT_TRUE(PumpUntil(Handle(), [this] { return entry.Buffer().Caret() == 0; }));
   Drain(Handle());
   EXPECT_EQ(entry.Text(), std::string(1000, '7'));
-  ASSERT_TRUE(prompt_test::Xdotool("key Delete 1"));
+  ASSERT_TRUE(Xdo("key Delete 1"));
   ASSERT_TRUE(WaitForText("1" + std::string(999, '7')));
 }
 
@@ -112,19 +112,18 @@ TEST_F(X11ValueEntryTest, ClicksPlaceTheCaretAndDragsSelect) {
   int x, y;
   RootPosition(entry.WindowId(), &x, &y);
   const int middleY = y + kField.H() / 2;
-  ASSERT_TRUE(prompt_test::Xdotool("mousemove " + std::to_string(x + 3) + " " +
-                                   std::to_string(middleY) + " click 1"));
+  ASSERT_TRUE(
+      Xdo("mousemove " + std::to_string(x + 3) + " " + std::to_string(middleY) + " click 1"));
   ASSERT_TRUE(PumpUntil(
       Handle(), [this] { return entry.Buffer().Caret() == 0 && !entry.Buffer().HasSelection(); }));
-  ASSERT_TRUE(prompt_test::Xdotool("mousemove " + std::to_string(x + kField.W() - 3) + " " +
-                                   std::to_string(middleY) + " click 1"));
+  ASSERT_TRUE(Xdo("mousemove " + std::to_string(x + kField.W() - 3) + " " +
+                  std::to_string(middleY) + " click 1"));
   ASSERT_TRUE(PumpUntil(
       Handle(), [this] { return entry.Buffer().Caret() == 5 && !entry.Buffer().HasSelection(); }));
   // A press at the start, dragged to the end, selects everything.
-  ASSERT_TRUE(prompt_test::Xdotool("mousemove " + std::to_string(x + 3) + " " +
-                                   std::to_string(middleY) + " mousedown 1 mousemove " +
-                                   std::to_string(x + kField.W() - 3) + " " +
-                                   std::to_string(middleY) + " mouseup 1"));
+  ASSERT_TRUE(Xdo("mousemove " + std::to_string(x + 3) + " " + std::to_string(middleY) +
+                  " mousedown 1 mousemove " + std::to_string(x + kField.W() - 3) + " " +
+                  std::to_string(middleY) + " mouseup 1"));
   ASSERT_TRUE(PumpUntil(Handle(), [this] {
     return entry.Buffer().SelectionStart() == 0 && entry.Buffer().SelectionEnd() == 5;
   }));
@@ -151,7 +150,7 @@ TEST_F(X11ValueEntryTest, KeysThatReachTheEditorWindowAreTypedIntoTheField) {
   OpenAndFocus("");
   XSetInputFocus(display, editor, RevertToParent, CurrentTime);
   ASSERT_TRUE(WaitForState(X11ValueEntry::kIdle));
-  ASSERT_TRUE(prompt_test::Xdotool("type 42"));
+  ASSERT_TRUE(Xdo("type 42"));
   ASSERT_TRUE(WaitForText("42"));
 }
 

@@ -28,6 +28,8 @@ class XvfbServer {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
+    // Its outputs must not hold a test runner's pipe after a crashed test.
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     const int spawned =
         posix_spawnp(&pid, "Xvfb", &actions, nullptr, const_cast<char* const*>(argv), environ);
@@ -84,9 +86,9 @@ class PrivateXServerTest : public ::testing::Test {
   }
   static bool ServerRunning() { return server != nullptr && server->Running(); }
 
-  // Runs xdotool against the server; true when it succeeded.
+  // Runs xdotool against the server; false when it failed or hung.
   static bool Xdo(const std::string& arguments) {
-    return std::system(("xdotool " + arguments + " >/dev/null 2>&1").c_str()) == 0;
+    return std::system(("timeout 5 xdotool " + arguments + " >/dev/null 2>&1").c_str()) == 0;
   }
 
  private:
