@@ -8,8 +8,14 @@
 #include <cstdlib>
 #include <mutex>
 
+#include "core/IEffectParam.h"
+#include "gui/FileDialog.h"
+#include "gui/IMenuModel.h"
+#include "gui/IWidget.h"
 #include "gui/X11MessageWindow.h"
+#include "gui/X11PopupMenu.h"
 #include "gui/X11Support.h"
+#include "gui/X11ValueEntry.h"
 #include "gui/XdndTarget.h"
 
 namespace {
@@ -83,7 +89,10 @@ int ControlKeyOf(int virtualKey) {
 }  // namespace
 
 ICanvasX11::ICanvasX11(IEffectForEditor* plug, int w, int h, int fps)
-    : ICanvasRaster(plug, w, h, fps), image(std::make_unique<X11Image>()) {
+    : ICanvasRaster(plug, w, h, fps),
+      image(std::make_unique<X11Image>()),
+      entry(std::make_unique<X11ValueEntry>()),
+      menu(std::make_unique<X11PopupMenu>()) {
   SetWindowHost(this);
 }
 
@@ -156,6 +165,8 @@ void ICanvasX11::CloseWindow() {
   if (display == nullptr) return;
   {
     X11ErrorTrap trap(display);
+    CloseEntry();
+    if (menu->IsOpen()) MenuFinished();
     message.reset();
     dropTarget.reset();
     image->Destroy();
@@ -192,6 +203,11 @@ void ICanvasX11::Pump() {
 }
 
 void ICanvasX11::HandleEvent(XEvent& event) {
+  if (menu->IsOpen() && menu->HandleEvent(event)) {
+    if (menu->Finished()) MenuFinished();
+    return;
+  }
+  if (entry->IsOpen() && entry->HandleEvent(event)) return;
   if (message != nullptr && message->HandleEvent(event)) return;
   if (dropTarget != nullptr) {
     std::vector<std::string> items;
@@ -236,6 +252,8 @@ void ICanvasX11::HandleEvent(XEvent& event) {
 }
 
 void ICanvasX11::WindowGone() {
+  CloseEntry();
+  if (menu->IsOpen()) MenuFinished();
   message.reset();
   dropTarget.reset();
   image->Destroy();
@@ -279,12 +297,28 @@ void ICanvasX11::ButtonPressed(XEvent& event) {
     return;
   }
   if (press.button != Button1 && press.button != Button3) return;
-  XSetInputFocus(display, window, RevertToParent, press.time);
+  if (entry->IsOpen()) {
+    // A left click commits what was typed and goes on; a right click cancels.
+    entry->SetState(press.button == Button1 ? X11ValueEntry::kCommit : X11ValueEntry::kCancel);
+    if (press.button == Button3) {
+      swallowRelease = true;
+      return;
+    }
+  } else {
+    XSetInputFocus(display, window, RevertToParent, press.time);
+  }
   if (press.button == Button3) {
     lastPressCounts = false;
     mods.right = true;
     captured = true;
     MouseDown(press.x, press.y, mods);
+    // A menu that opened takes the release: the gesture ends here.
+    if (menu->IsOpen()) {
+      captured = false;
+      mods.right = false;
+      MouseUp(press.x, press.y, mods);
+      swallowRelease = true;
+    }
     return;
   }
   mods.left = true;
@@ -307,6 +341,10 @@ void ICanvasX11::ButtonPressed(XEvent& event) {
 void ICanvasX11::ButtonReleased(XEvent& event) {
   const XButtonEvent& release = event.xbutton;
   if (release.button != Button1 && release.button != Button3) return;
+  if (swallowRelease) {
+    swallowRelease = false;
+    return;
+  }
   MouseMods mods = ModsOf(release.state);
   if (release.button == Button1) mods.left = false;
   if (release.button == Button3) mods.right = false;
@@ -345,7 +383,70 @@ void ICanvasX11::Exposed(XEvent& event) {
   if (!area.Empty()) Draw(area);
 }
 
-void ICanvasX11::TimerTick() { Tick(); }
+void ICanvasX11::TimerTick() {
+  if (entry->IsOpen() && !EntryTick()) return;
+  // After a redraw an open entry shows the parameter again, if it moved.
+  if (Tick() && entry->IsOpen()) entry->SetState(X11ValueEntry::kRefresh);
+}
+
+bool ICanvasX11::EntryTick() {
+  switch (entry->State()) {
+    case X11ValueEntry::kIdle:
+      return true;
+    case X11ValueEntry::kRefresh:
+      if (entryParam != nullptr) {
+        char shown[kParamTextSize];
+        entryParam->DisplayText(entryParam->Value(), false, shown);
+        // Only a change of the parameter replaces what is being typed.
+        if (entryShown != shown) {
+          entryShown = shown;
+          entry->SetText(shown, entryParam->DisplayTextCount() > 0);
+        }
+      }
+      entry->SetState(X11ValueEntry::kIdle);
+      return false;
+    case X11ValueEntry::kCommit:
+      CommitEntry();
+      CloseEntry();
+      return false;
+    case X11ValueEntry::kCancel:
+      CloseEntry();
+      return false;
+    default:
+      entry->SetState(X11ValueEntry::kIdle);
+      return false;
+  }
+}
+
+void ICanvasX11::CommitEntry() {
+  if (entryParam == nullptr || entryControl == nullptr) return;
+  const std::string text = entry->Text();
+  double value = 0.0;
+  if (entryParam->DisplayTextCount() > 0) {
+    if (!entryParam->GetValueForText(text.c_str(), &value)) value = 0.0;
+  } else {
+    value = std::strtod(text.c_str(), nullptr);
+  }
+  entryControl->SetValueFromUserInput(entryParam->ToNormalized(value));
+}
+
+void ICanvasX11::CloseEntry() {
+  entry->Close();
+  entryControl = nullptr;
+  entryParam = nullptr;
+  entryShown.clear();
+}
+
+void ICanvasX11::MenuFinished() {
+  const int chosen = menu->Finished() ? menu->Chosen() : -1;
+  menu->Close();
+  IWidget* control = menuControl;
+  std::unique_ptr<IMenuModel> model = std::move(menuModel);
+  menuControl = nullptr;
+  if (control == nullptr || model == nullptr) return;
+  if (chosen >= 0) control->SetValueFromMenuItem(*model, chosen);
+  control->FreeParamMenu(std::move(model));
+}
 
 bool ICanvasX11::PresentRect(const PixelRect& rect) {
   if (window == 0) return true;
@@ -354,6 +455,62 @@ bool ICanvasX11::PresentRect(const PixelRect& rect) {
   return true;
 }
 
-void ICanvasX11::PromptUserInput(IWidget*, IEffectParam*, bool) {}
+// Text mode has no caller here: every prompt edits a parameter.
+void ICanvasX11::PromptUserInput(IWidget* control, IEffectParam* param, bool textMode) {
+  if (window == 0 || control == nullptr || param == nullptr || textMode) return;
+  if (entry->IsOpen() || menu->IsOpen() || inModalDialog) return;
+  std::unique_ptr<IMenuModel> model = control->MakeParamMenu();
+  if (model != nullptr) {
+    X11ErrorTrap trap(display);
+    Window root = 0, child = 0;
+    int rootX = 0, rootY = 0, x = 0, y = 0;
+    unsigned int buttons = 0;
+    XQueryPointer(display, window, &root, &child, &rootX, &rootY, &x, &y, &buttons);
+    if (menu->Open(display, window, *model, rootX, rootY)) {
+      menuModel = std::move(model);
+      menuControl = control;
+    } else {
+      menu->Close();
+      control->FreeParamMenu(std::move(model));
+    }
+    return;
+  }
+  char shown[kParamTextSize];
+  param->DisplayText(param->Value(), false, shown);
+  const PixelRect& r = control->DrawRect();
+  const int anchorX = static_cast<int>((r.L + r.R) / 2.0f);
+  const int anchorY = static_cast<int>((r.T + r.B) / 2.0f);
+  if (!entry->Open(display, window,
+                   PixelRect(anchorX - 18, anchorY - 8, anchorX + 54, anchorY + 12), shown))
+    return;
+  entryControl = control;
+  entryParam = param;
+  entryShown = shown;
+}
 
-void ICanvasX11::PromptForFile(std::string* path, int, const std::string&) { path->clear(); }
+void ICanvasX11::PromptForFile(std::string* path, int action, const std::string& directory) {
+  path->clear();
+  if (window == 0 || inModalDialog) return;
+  inModalDialog = true;
+  *path = FileDialog::Run(action, directory, [this] { KeepPainting(); });
+  inModalDialog = false;
+}
+
+void ICanvasX11::KeepPainting() {
+  if (display == nullptr) return;
+  X11ErrorTrap trap(display);
+  while (display != nullptr && XPending(display) > 0) {
+    XEvent event;
+    XNextEvent(display, &event);
+    if (event.type == DestroyNotify && event.xdestroywindow.window == window) WindowGone();
+    if (window != 0 && event.type == Expose && event.xany.window == window) Exposed(event);
+    // Drags are refused while the dialog runs; other input waits for nothing.
+    if (dropTarget != nullptr)
+      dropTarget->HandleEvent(
+          event, [] { return false; }, nullptr, nullptr);
+  }
+  if (window != 0 && Clock::now() - lastTick >= tickInterval) {
+    lastTick = Clock::now();
+    Tick();
+  }
+}

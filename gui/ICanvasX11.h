@@ -7,6 +7,10 @@
 // runs on the host's GUI thread, outside the plug-in lock except for open and
 // close, which the host calls under it. Files dropped through XDND go to
 // DropFile; several at once are refused in a message window of our own.
+// Value entry is a text field over the control, committed by Enter or a left
+// click in the editor and cancelled by a right click, or a popup menu for
+// parameters with display texts; neither blocks the host. The file dialog is
+// zenity or kdialog, waited for while the editor keeps painting.
 // Owns the connection, the window, the image that fills it, the drop target
 // and the message window; a window the host destroyed first only costs
 // protocol errors, which stay on our connection.
@@ -26,7 +30,10 @@ struct _XDisplay;
 struct _XGC;
 union _XEvent;
 class X11Image;
+class IMenuModel;
 class X11MessageWindow;
+class X11PopupMenu;
+class X11ValueEntry;
 class XdndTarget;
 
 class ICanvasX11 : public ICanvasRaster, public IWindowHost {
@@ -75,6 +82,14 @@ class ICanvasX11 : public ICanvasRaster, public IWindowHost {
   void WindowGone();
   // One local file loads; several are refused with a message.
   void FilesDropped(const std::vector<std::string>& items);
+  // The value entry's states, acted on at the timer tick; false stops the tick.
+  bool EntryTick();
+  void CommitEntry();
+  void CloseEntry();
+  // The menu's choice goes to its control, which then frees the menu.
+  void MenuFinished();
+  // While a modal dialog runs: paint what is exposed and tick, take no input.
+  void KeepPainting();
 
   _XDisplay* display = nullptr;
   unsigned long window = 0;
@@ -83,6 +98,15 @@ class ICanvasX11 : public ICanvasRaster, public IWindowHost {
   std::unique_ptr<X11Image> image;
   std::unique_ptr<XdndTarget> dropTarget;
   std::unique_ptr<X11MessageWindow> message;
+  std::unique_ptr<X11ValueEntry> entry;
+  IWidget* entryControl = nullptr;
+  IEffectParam* entryParam = nullptr;
+  std::string entryShown;  // the parameter's text the entry last took
+  std::unique_ptr<X11PopupMenu> menu;
+  std::unique_ptr<IMenuModel> menuModel;
+  IWidget* menuControl = nullptr;
+  bool swallowRelease = false;  // a press that only ended an entry
+  bool inModalDialog = false;
   PixelRect exposed;
   int windowX = 0, windowY = 0;
   Clock::time_point lastTick;

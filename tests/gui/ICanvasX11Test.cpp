@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/IEffectForEditor.h"
+#include "core/IEffectParam.h"
 #include "gui/ICanvasX11.h"
 #include "gui/IWidget.h"
 #include "gui/X11Support.h"
@@ -182,18 +183,69 @@ TEST_F(CanvasX11Test, SharedAndPlainCopiesShowTheSamePixels) {
   }
 }
 
-// A plug-in that only records the files dropped on its editor.
+// A plug-in with one parameter (0 to 1) that records what its editor sends.
 class DropRecorder : public IEffectForEditor {
  public:
-  IEffectParam* Param(int) override { return nullptr; }
-  void SetParameterFromGUI(int, double) override {}
+  DropRecorder() { param.InitDouble("Amount", 0.5, 0, 1, 0.01, ""); }
+  IEffectParam* Param(int index) override { return index == 0 ? &param : nullptr; }
+  void SetParameterFromGUI(int, double normalized) override { set.push_back(normalized); }
   void BeginParamEdit(int) override {}
   void EndParamEdit(int) override {}
   void FileDropped(const char* path) override { dropped.push_back(path); }
   void SecondFileDropped(const char*) override {}
   void EditorSizeChanged() override {}
+  IEffectParam param;
   std::vector<std::string> dropped;
+  std::vector<double> set;
 };
+
+// A control of parameter 0 over the whole editor.
+class ParamControl : public IWidget {
+ public:
+  explicit ParamControl(IEffectForEditor* plug) : IWidget(plug, PixelRect(0, 0, 100, 100), 0) {}
+  bool Draw(ICanvas& canvas) override {
+    return canvas.FillRect(ArgbColor::Unpacked(0xFF224466u), drawRect, BlendSpec());
+  }
+};
+
+// Redraws while someone types (meters move during playback) must not undo
+// the typing; only a change of the parameter shows in the field.
+TEST_F(CanvasX11Test, AnEntryKeepsWhatIsTypedThroughRedrawsButShowsAParameterThatMoved) {
+  DropRecorder plug;
+  ICanvasX11 editor(&plug, 100, 100);
+  editor.PrepareDraw();
+  editor.AttachControl(std::make_unique<ParamControl>(&plug));
+  ASSERT_NE(editor.OpenWindow(reinterpret_cast<void*>(top)), nullptr);
+  const auto pumpRedrawing = [&editor](int milliseconds) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (std::chrono::steady_clock::now() < end) {
+      editor.SetAllControlsDirty();
+      editor.Pump();
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+  };
+  pumpRedrawing(100);
+  ASSERT_TRUE(Xdo("mousemove 50 50 click 3"));
+  pumpRedrawing(100);
+  ASSERT_TRUE(Xdo("type 0.3"));
+  pumpRedrawing(200);
+  ASSERT_TRUE(Xdo("key Return"));
+  pumpRedrawing(100);
+  ASSERT_FALSE(plug.set.empty());
+  EXPECT_DOUBLE_EQ(plug.set.back(), 0.3);
+
+  plug.set.clear();
+  ASSERT_TRUE(Xdo("mousemove 50 50 click 3"));
+  pumpRedrawing(100);
+  ASSERT_TRUE(Xdo("type 0.6"));
+  pumpRedrawing(100);
+  plug.param.SetValue(0.9);  // automation moves it
+  pumpRedrawing(200);
+  ASSERT_TRUE(Xdo("key Return"));
+  pumpRedrawing(100);
+  ASSERT_FALSE(plug.set.empty());
+  EXPECT_DOUBLE_EQ(plug.set.back(), 0.9);
+}
 
 TEST_F(CanvasX11Test, DropsGoToThePlugInOnlyWhileTheFlagIsOn) {
   DropRecorder plug;

@@ -3,6 +3,7 @@
 // server, and real input from xdotool, pumped by the host's idle calls.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -126,6 +127,100 @@ TEST_F(EditorWindowTest, OneDroppedFileLoadsAndSeveralAreRefusedWithAMessage) {
   ASSERT_TRUE(DropOnWindow({first}));
   window.Idle(100);
   EXPECT_TRUE(StateNames(first));
+}
+
+// A right click on a fader opens a field over it with the parameter's text.
+TEST_F(EditorWindowTest, TypedValuesCommitOnEnterOrAClickAndARightClickCancels) {
+  ASSERT_TRUE(Xdo("mousemove 300 164 click 3"));
+  window.Idle(100);
+  ASSERT_TRUE(Xdo("type 0.5"));
+  ASSERT_TRUE(Xdo("key Return"));
+  window.Idle(150);
+  EXPECT_FLOAT_EQ(host.GetParameter(kRateNom), 0.5f);
+
+  // Typed, then a right click in the editor: nothing changes.
+  ASSERT_TRUE(Xdo("mousemove 300 164 click 3"));
+  window.Idle(100);
+  ASSERT_TRUE(Xdo("type 0.75"));
+  ASSERT_TRUE(Xdo("mousemove 690 620 click 3"));
+  window.Idle(150);
+  EXPECT_FLOAT_EQ(host.GetParameter(kRateNom), 0.5f);
+
+  // Typed, then a left click elsewhere in the editor commits.
+  ASSERT_TRUE(Xdo("mousemove 300 164 click 3"));
+  window.Idle(100);
+  ASSERT_TRUE(Xdo("type 0.25"));
+  ASSERT_TRUE(Xdo("mousemove 690 620 click 1"));
+  window.Idle(150);
+  EXPECT_FLOAT_EQ(host.GetParameter(kRateNom), 0.25f);
+}
+
+// A right click on the direction spinner opens a menu of its choices.
+TEST_F(EditorWindowTest, AMenuPicksAChoiceAndOutsideItPicksNothing) {
+  EXPECT_EQ(host.ParamDisplay(kDir), "Fwd");
+  host.ClearRecords();
+  ASSERT_TRUE(Xdo("mousemove 290 308 click 3"));
+  window.Idle(100);
+  // The gesture of the right click ends as the menu opens.
+  EXPECT_EQ(Count(audioMasterBeginEdit, kDir), 1);
+  EXPECT_EQ(Count(audioMasterEndEdit, kDir), 1);
+  ASSERT_TRUE(Xdo("key Down Down Down Return"));
+  window.Idle(100);
+  EXPECT_EQ(host.ParamDisplay(kDir), "Fwd-Rev");
+
+  ASSERT_TRUE(Xdo("mousemove 290 308 click 3"));
+  window.Idle(100);
+  ASSERT_TRUE(Xdo("mousemove 1200 1000 click 1"));
+  window.Idle(100);
+  EXPECT_EQ(host.ParamDisplay(kDir), "Fwd-Rev");
+  // The menu let go of the pointer: the editor takes clicks again.
+  ASSERT_TRUE(Xdo("mousemove 72 52 click 1"));
+  window.Idle(100);
+  EXPECT_EQ(host.GetParameter(kAudition), 1.0f);
+}
+
+TEST_F(EditorWindowTest, ClosingTheEditorWithAnEntryOrAMenuOpenIsSafe) {
+  ASSERT_TRUE(Xdo("mousemove 300 164 click 3"));
+  window.Idle(100);
+  ASSERT_TRUE(Xdo("type 0.7"));
+  EXPECT_EQ(host.Dispatch(effEditClose), 1);
+  std::string error;
+  ASSERT_TRUE(window.Reopen(&error)) << error;
+  window.Idle(100);
+  ASSERT_TRUE(Xdo("mousemove 290 308 click 3"));
+  window.Idle(100);
+  window.Close();
+  ASSERT_TRUE(window.Open("again", &error)) << error;
+  window.Idle(100);
+  ASSERT_TRUE(Xdo("mousemove 300 164 click 3"));
+  window.Idle(100);
+  window.DestroyWindowFirst();
+  window.Idle(100);
+  EXPECT_EQ(host.Dispatch(effEditClose), 1);
+  EXPECT_EQ(host.ParamDisplay(kDir), "Fwd");
+  EXPECT_NE(host.GetParameter(kRateNom), 0.7f);
+}
+
+// The load button runs the desktop's file dialog; here a stand-in for zenity
+// that thinks a moment and answers with a file.
+TEST_F(EditorWindowTest, TheLoadButtonLoadsTheFileTheDialogChose) {
+  const std::string clip =
+      WriteMonoWave("picked in the dialog.wav", std::vector<double>(4410, 0.25));
+  const std::string folder = ::testing::TempDir() + "fake-dialog";
+  ASSERT_EQ(std::system(("mkdir -p '" + folder + "'").c_str()), 0);
+  {
+    std::FILE* script = std::fopen((folder + "/zenity").c_str(), "w");
+    ASSERT_NE(script, nullptr);
+    std::fprintf(script, "#!/bin/sh\nsleep 0.3\necho '%s'\n", clip.c_str());
+    std::fclose(script);
+  }
+  ASSERT_EQ(std::system(("chmod +x '" + folder + "/zenity'").c_str()), 0);
+  const std::string path = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "/usr/bin:/bin";
+  setenv("PATH", (folder + ":" + path).c_str(), 1);
+  ASSERT_TRUE(Xdo("mousemove 26 50 click 1"));
+  window.Idle(600);
+  setenv("PATH", path.c_str(), 1);
+  EXPECT_TRUE(StateNames(clip));
 }
 
 TEST_F(EditorWindowTest, ReopeningKeepsTheControlsAndTheirValues) {
