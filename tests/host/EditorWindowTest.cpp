@@ -97,6 +97,11 @@ TEST_F(EditorWindowTest, ClicksDragsWheelAndDoubleClicksReachTheControls) {
   ASSERT_TRUE(Xdo("click --repeat 2 --delay 60 1"));
   window.Idle(100);
   EXPECT_EQ(host.GetParameter(kPitch), pitch);
+
+  // A notch on the direction spinner steps to the next choice.
+  ASSERT_TRUE(Xdo("mousemove 290 308 click 4"));
+  window.Idle(100);
+  EXPECT_EQ(host.ParamDisplay(kDir), "Rev");
 }
 
 TEST_F(EditorWindowTest, DraggingAnEnvelopeHandleIsOneGestureThatChangesTheState) {
