@@ -4,10 +4,12 @@
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <mutex>
 
+#include "core/IEffectForEditor.h"
 #include "core/IEffectParam.h"
 #include "gui/FileDialog.h"
 #include "gui/IMenuModel.h"
@@ -153,6 +155,15 @@ void* ICanvasX11::OpenWindow(void* parent) {
     timerFramesPerSecond = FramesPerSecond() > 0 ? FramesPerSecond() : 24;
     tickInterval = std::chrono::milliseconds(1000 / timerFramesPerSecond);
   }
+  guiThread = std::this_thread::get_id();
+  pendingCount = 0;
+  for (int i = 0; i < ControlCount(); ++i)
+    pendingCount = std::max(pendingCount, Control(i)->ParamIndex() + 1);
+  pendingValues.reset(new std::atomic<double>[pendingCount]);
+  pendingSet.reset(new std::atomic<bool>[pendingCount]);
+  for (int i = 0; i < pendingCount; ++i) pendingSet[i] = false;
+  anyPending = false;
+  deferring = true;
   lastTick = Clock::now();
   captured = false;
   lastPressCounts = false;
@@ -163,6 +174,8 @@ void* ICanvasX11::OpenWindow(void* parent) {
 
 void ICanvasX11::CloseWindow() {
   if (display == nullptr) return;
+  deferring = false;
+  ApplyValuesFromPlug();
   {
     X11ErrorTrap trap(display);
     CloseEntry();
@@ -383,7 +396,30 @@ void ICanvasX11::Exposed(XEvent& event) {
   if (!area.Empty()) Draw(area);
 }
 
+void ICanvasX11::SetParameterFromPlug(int index, double value, bool normalized) {
+  if (!deferring || std::this_thread::get_id() == guiThread) {
+    ICanvas::SetParameterFromPlug(index, value, normalized);
+    return;
+  }
+  if (index < 0 || index >= pendingCount) return;  // no control shows it
+  if (!normalized) {
+    IEffectParam* param = plug != nullptr ? plug->Param(index) : nullptr;
+    if (param == nullptr) return;
+    value = param->ToNormalized(value);
+  }
+  pendingValues[index].store(value);
+  pendingSet[index].store(true);
+  anyPending.store(true);
+}
+
+void ICanvasX11::ApplyValuesFromPlug() {
+  if (!anyPending.exchange(false)) return;
+  for (int i = 0; i < pendingCount; ++i)
+    if (pendingSet[i].exchange(false)) ICanvas::SetParameterFromPlug(i, pendingValues[i], true);
+}
+
 void ICanvasX11::TimerTick() {
+  ApplyValuesFromPlug();
   if (entry->IsOpen() && !EntryTick()) return;
   // After a redraw an open entry shows the parameter again, if it moved.
   if (Tick() && entry->IsOpen()) entry->SetState(X11ValueEntry::kRefresh);

@@ -16,9 +16,11 @@
 // protocol errors, which stay on our connection.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "gui/ICanvasRaster.h"
@@ -47,6 +49,11 @@ class ICanvasX11 : public ICanvasRaster, public IWindowHost {
   // first and the new one keeps its position. Null when the display cannot be
   // opened, the parent does not exist or its screen's pixels are not 24-bit
   // TrueColor.
+  // While the window is open, values the host sets from other threads (its
+  // audio thread automating) wait for the next timer tick: only the GUI
+  // thread touches the controls while it draws them.
+  void SetParameterFromPlug(int index, double value, bool normalized) override;
+
   void* OpenWindow(void* parent) override;
   void CloseWindow() override;
   void Pump() override;
@@ -78,6 +85,8 @@ class ICanvasX11 : public ICanvasRaster, public IWindowHost {
   void KeyPressed(union _XEvent& event);
   void Exposed(union _XEvent& event);
   void TimerTick();
+  // Moves the controls to the values the host set from other threads.
+  void ApplyValuesFromPlug();
   // Forgets a window the server no longer has.
   void WindowGone();
   // One local file loads; several are refused with a message.
@@ -106,6 +115,14 @@ class ICanvasX11 : public ICanvasRaster, public IWindowHost {
   std::unique_ptr<IMenuModel> menuModel;
   IWidget* menuControl = nullptr;
   bool swallowRelease = false;  // a press that only ended an entry
+  // Values from other threads, by parameter index, while the window is open;
+  // sized when it opens, under the plug-in lock the host's setters hold too.
+  std::thread::id guiThread;
+  int pendingCount = 0;
+  std::unique_ptr<std::atomic<double>[]> pendingValues;
+  std::unique_ptr<std::atomic<bool>[]> pendingSet;
+  std::atomic<bool> anyPending{false};
+  std::atomic<bool> deferring{false};
   bool inModalDialog = false;
   PixelRect exposed;
   int windowX = 0, windowY = 0;

@@ -263,4 +263,30 @@ TEST_F(CanvasX11Test, DropsGoToThePlugInOnlyWhileTheFlagIsOn) {
   EXPECT_EQ(plug.dropped, std::vector<std::string>{"/tmp/a b.wav"});
 }
 
+// The host's audio thread may automate a parameter while the GUI thread
+// draws: its value reaches the control at the next timer tick, on the GUI
+// thread; the GUI thread's own calls, and any call while closed, go at once.
+TEST_F(CanvasX11Test, ValuesFromOtherThreadsWaitForTheTimerTickWhileOpen) {
+  DropRecorder plug;
+  ICanvasX11 editor(&plug, 100, 100);
+  editor.PrepareDraw();
+  editor.AttachControl(std::make_unique<ParamControl>(&plug));
+  IWidget* control = editor.Control(0);
+  std::thread([&editor] { editor.SetParameterFromPlug(0, 0.2, true); }).join();
+  EXPECT_DOUBLE_EQ(control->Value(), 0.2);
+
+  ASSERT_NE(editor.OpenWindow(reinterpret_cast<void*>(top)), nullptr);
+  std::thread([&editor] { editor.SetParameterFromPlug(0, 0.8, true); }).join();
+  EXPECT_DOUBLE_EQ(control->Value(), 0.2);
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  editor.Pump();
+  EXPECT_DOUBLE_EQ(control->Value(), 0.8);
+
+  editor.SetParameterFromPlug(0, 0.4, true);
+  EXPECT_DOUBLE_EQ(control->Value(), 0.4);
+  std::thread([&editor] { editor.SetParameterFromPlug(0, 0.6, true); }).join();
+  editor.CloseWindow();  // nothing waiting is lost
+  EXPECT_DOUBLE_EQ(control->Value(), 0.6);
+}
+
 }  // namespace
