@@ -19,32 +19,26 @@
 
 #include "gui/X11MessageWindow.h"
 #include "gui/X11Support.h"
+#include "tests/support/EscapedX11Errors.h"
 #include "tests/support/XvfbServer.h"
 
 namespace {
 
 constexpr char kText[] = "Dropping multiple files is not supported.";
 
-int unguardedErrors = 0;
-int CountError(Display*, XErrorEvent*) {
-  ++unguardedErrors;
-  return 0;
-}
-
 class X11MessageWindowTest : public PrivateXServerTest {
  protected:
   void SetUp() override {
     ASSERT_TRUE(ServerRunning());
-    unguardedErrors = 0;
-    previousHandler = XSetErrorHandler(&CountError);
+    escaped = std::make_unique<EscapedX11Errors>();
     display = XOpenDisplay(nullptr);
     ASSERT_NE(display, nullptr);
   }
   void TearDown() override {
     message.Close();
     if (display != nullptr) XCloseDisplay(display);
-    EXPECT_EQ(unguardedErrors, 0);
-    XSetErrorHandler(previousHandler);
+    EXPECT_EQ(escaped->Seen(), 0);
+    escaped.reset();
   }
 
   // Routes events to the window, as the editor's pump does, until done().
@@ -89,7 +83,7 @@ class X11MessageWindowTest : public PrivateXServerTest {
     return XGetWindowAttributes(display, window, &attributes) != 0 && !trap.Sync();
   }
 
-  XErrorHandler previousHandler = nullptr;
+  std::unique_ptr<EscapedX11Errors> escaped;
   Display* display = nullptr;
   X11MessageWindow message;
   int exposures = 0;

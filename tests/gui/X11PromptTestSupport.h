@@ -12,23 +12,13 @@
 #include <cstdint>
 #include <cstdlib>
 #include <functional>
+#include <memory>
 #include <string>
 
+#include "tests/support/EscapedX11Errors.h"
 #include "tests/support/XvfbServer.h"
 
 namespace prompt_test {
-
-// Protocol errors that reached the process's handler, i.e. escaped the code
-// under test.
-inline int& EscapedErrors() {
-  static int count = 0;
-  return count;
-}
-
-inline int CountError(Display*, XErrorEvent*) {
-  ++EscapedErrors();
-  return 0;
-}
 
 class XDisplayTest : public PrivateXServerTest {
  protected:
@@ -36,8 +26,7 @@ class XDisplayTest : public PrivateXServerTest {
     ASSERT_TRUE(ServerRunning());
     display = XOpenDisplay(nullptr);
     ASSERT_NE(display, nullptr);
-    EscapedErrors() = 0;
-    previousHandler = XSetErrorHandler(&CountError);
+    escaped = std::make_unique<EscapedX11Errors>();
     editor =
         XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 720, 650, 0, 0, 0x202020);
     XSelectInput(display, editor, KeyPressMask | StructureNotifyMask);
@@ -48,8 +37,8 @@ class XDisplayTest : public PrivateXServerTest {
   void TearDown() override {
     if (display == nullptr) return;
     XSync(display, False);
-    EXPECT_EQ(EscapedErrors(), 0);
-    XSetErrorHandler(previousHandler);
+    EXPECT_EQ(escaped->Seen(), 0);
+    escaped.reset();
     XCloseDisplay(display);
   }
 
@@ -96,7 +85,7 @@ class XDisplayTest : public PrivateXServerTest {
   Display* display = nullptr;
   Window editor = None;
   bool mapped = false;
-  XErrorHandler previousHandler = nullptr;
+  std::unique_ptr<EscapedX11Errors> escaped;
 };
 
 }  // namespace prompt_test

@@ -15,6 +15,7 @@
 
 #include "gui/X11Support.h"
 #include "gui/XdndTarget.h"
+#include "tests/support/EscapedX11Errors.h"
 #include "tests/support/XdndSource.h"
 #include "tests/support/XvfbServer.h"
 
@@ -22,18 +23,11 @@ namespace {
 
 using Items = std::vector<std::string>;
 
-int unguardedErrors = 0;
-int CountError(Display*, XErrorEvent*) {
-  ++unguardedErrors;
-  return 0;
-}
-
 class XdndTargetTest : public PrivateXServerTest {
  protected:
   void SetUp() override {
     ASSERT_TRUE(ServerRunning());
-    unguardedErrors = 0;
-    previousHandler = XSetErrorHandler(&CountError);
+    escaped = std::make_unique<EscapedX11Errors>();
     display = XOpenDisplay(nullptr);
     ASSERT_NE(display, nullptr);
     window = X11CreateRasterWindow(display, DefaultRootWindow(display), 0, 0, 200, 200, 0);
@@ -47,8 +41,8 @@ class XdndTargetTest : public PrivateXServerTest {
     source.reset();
     target.reset();
     if (display != nullptr) XCloseDisplay(display);
-    EXPECT_EQ(unguardedErrors, 0);
-    XSetErrorHandler(previousHandler);
+    EXPECT_EQ(escaped->Seen(), 0);
+    escaped.reset();
   }
 
   std::unique_ptr<XdndSource> NewSource() {
@@ -84,7 +78,7 @@ class XdndTargetTest : public PrivateXServerTest {
     source->PumpUntil([] { return false; }, Pump(), 100);
   }
 
-  XErrorHandler previousHandler = nullptr;
+  std::unique_ptr<EscapedX11Errors> escaped;
   Display* display = nullptr;
   Window window = None;
   std::unique_ptr<XdndTarget> target;
