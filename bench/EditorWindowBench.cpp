@@ -54,4 +54,18 @@ void BM_EditorWindowIdlePump(benchmark::State& state) {
 }
 BENCHMARK(BM_EditorWindowIdlePump)->Unit(benchmark::kMicrosecond);
 
+// effEditClose then effEditOpen: what the host's call holds the plug-in lock
+// (and so the audio thread) for.
+void BM_EditorWindowCloseAndOpen(benchmark::State& state) {
+  OpenEditor editor;
+  if (editor.canvas == nullptr) {
+    state.SkipWithError("no X display (run under xvfb-run)");
+    return;
+  }
+  std::string error;
+  for (auto _ : state)
+    if (!editor.window.Reopen(&error)) state.SkipWithError(error.c_str());
+}
+BENCHMARK(BM_EditorWindowCloseAndOpen)->Unit(benchmark::kMillisecond);
+
 }  // namespace
