@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <mutex>
+#include <new>
 
 #include "core/IEffectForEditor.h"
 #include "core/IEffectParam.h"
@@ -159,11 +160,12 @@ void* ICanvasX11::OpenWindow(void* parent) {
   pendingCount = 0;
   for (int i = 0; i < ControlCount(); ++i)
     pendingCount = std::max(pendingCount, Control(i)->ParamIndex() + 1);
-  pendingValues.reset(new std::atomic<double>[pendingCount]);
-  pendingSet.reset(new std::atomic<bool>[pendingCount]);
-  for (int i = 0; i < pendingCount; ++i) pendingSet[i] = false;
+  pendingValues.reset(new (std::nothrow) std::atomic<double>[pendingCount]);
+  pendingSet.reset(new (std::nothrow) std::atomic<bool>[pendingCount]);
+  for (int i = 0; pendingSet != nullptr && i < pendingCount; ++i) pendingSet[i] = false;
   anyPending = false;
-  deferring = true;
+  // Without room for them, values keep going straight to the controls.
+  deferring = pendingValues != nullptr && pendingSet != nullptr;
   lastTick = Clock::now();
   captured = false;
   lastPressCounts = false;
