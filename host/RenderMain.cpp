@@ -54,18 +54,7 @@ int main(int argc, char** argv) {
   RenderOptions options;
   std::string error;
   if (!ParseRenderOptions(argc, argv, &options, &error)) return Error(error);
-  if (options.help) {
-    std::fputs(kRenderUsage, stdout);
-    return 0;
-  }
-  if (options.version) {
-    std::printf("dilatorix-render %s\n", DILATORIX_VERSION);
-    return 0;
-  }
-  if (options.listParams) {
-    PrintParamList(stdout);
-    return 0;
-  }
+  if (AnswerInfoOptions(options, "dilatorix-render", DILATORIX_VERSION, kRenderUsage)) return 0;
 
   CatchInterrupts();
 

@@ -316,3 +316,14 @@ bool ParseSnapshotOptions(int argc, const char* const* argv, RenderOptions* opti
   options->duration = kSnapshotSeconds;
   return ParseOptions(argc, argv, true, options, error);
 }
+
+bool AnswerInfoOptions(const RenderOptions& options, const char* tool, const char* version,
+                       const char* usage) {
+  if (options.help)
+    std::fputs(usage, stdout);
+  else if (options.version)
+    std::printf("%s %s\n", tool, version);
+  else if (options.listParams)
+    PrintParamList(stdout);
+  return options.help || options.version || options.listParams;
+}

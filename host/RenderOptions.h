@@ -50,3 +50,8 @@ double StretchFactor(double rateNom, bool extreme);
 
 extern const char kRenderUsage[];
 extern const char kSnapshotUsage[];
+
+// Answers --help (with usage), --version (as "tool version") or --list-params
+// on stdout; true when one of them was asked, and the tool ends there.
+bool AnswerInfoOptions(const RenderOptions& options, const char* tool, const char* version,
+                       const char* usage);

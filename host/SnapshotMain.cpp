@@ -15,7 +15,6 @@
 #include "host/InputClip.h"
 #include "host/Interrupts.h"
 #include "host/OutputFile.h"
-#include "host/ParamText.h"
 #include "host/RenderOptions.h"
 
 #ifndef DILATORIX_VERSION
@@ -35,18 +34,7 @@ int main(int argc, char** argv) {
   RenderOptions options;
   std::string error;
   if (!ParseSnapshotOptions(argc, argv, &options, &error)) return Error(error);
-  if (options.help) {
-    std::fputs(kSnapshotUsage, stdout);
-    return 0;
-  }
-  if (options.version) {
-    std::printf("dilatorix-snapshot %s\n", DILATORIX_VERSION);
-    return 0;
-  }
-  if (options.listParams) {
-    PrintParamList(stdout);
-    return 0;
-  }
+  if (AnswerInfoOptions(options, "dilatorix-snapshot", DILATORIX_VERSION, kSnapshotUsage)) return 0;
 
   CatchInterrupts();
   const std::string input =
