@@ -3,11 +3,11 @@
 #include <cmath>
 #include <vector>
 
-// Kernels: SSE2 where the compiler targets it, AVX2 beside it on x86-64 with GCC
-// or Clang, portable scalar code elsewhere. DILATORIX_FFT_NO_AVX2 and
+// Kernels: SSE2 where the compiler targets it (always on x86-64), AVX2 beside it
+// on x86-64 with GCC or Clang, portable scalar code elsewhere. DILATORIX_FFT_NO_AVX2 and
 // DILATORIX_FFT_SCALAR leave the faster ones out, so that the tests check every
 // kernel on a processor that has AVX2.
-#if defined(__SSE2__) && !defined(DILATORIX_FFT_SCALAR)
+#if (defined(__SSE2__) || defined(_M_X64)) && !defined(DILATORIX_FFT_SCALAR)
 #define DILATORIX_FFT_SSE2 1
 #include <emmintrin.h>
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__)) && \
