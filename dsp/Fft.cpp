@@ -3,31 +3,64 @@
 #include <cmath>
 #include <vector>
 
+// Kernels: SSE2 where the compiler targets it (always on x86-64), AVX2 beside it
+// on x86-64 with GCC or Clang, portable scalar code elsewhere. DILATORIX_FFT_NO_AVX2 and
+// DILATORIX_FFT_SCALAR leave the faster ones out, so that the tests check every
+// kernel on a processor that has AVX2.
+#if (defined(__SSE2__) || defined(_M_X64)) && !defined(DILATORIX_FFT_SCALAR)
+#define DILATORIX_FFT_SSE2 1
+#include <emmintrin.h>
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__)) && \
+    !defined(DILATORIX_FFT_NO_AVX2)
+#define DILATORIX_FFT_AVX2 1
+#include <immintrin.h>
+#endif
+#endif
+
 namespace {
 
+// Radix-4 stages combine four transforms of length L into one of length 4L,
+// for L = 1, 2, 4 .. kFftMaxSize / 4. The twiddles W^(r k), W = e^(-2 pi i / 4L),
+// r = 1, 2, 3, k < L, of one L lie in six arrays of 2L doubles each, two per r:
+// (re, re) pairs, then (-im, im) pairs, so a product a W is a * re + swap(a) * that,
+// and a conj(W) is a * re - swap(a) * that.
+constexpr int TwiddleOffset(int quarter) { return 12 * (quarter - 1); }
+constexpr int kTwiddleDoubles = TwiddleOffset(kFftMaxSize / 2);  // all L up to N / 4
+
 struct FftTables {
-  double stageCos[kFftMaxLevels];
-  double stageSin[kFftMaxLevels];
-  std::vector<std::uint32_t> swaps[kFftMaxLevels + 1];  // by log2 of the size
+  std::vector<double> twiddles = std::vector<double>(kTwiddleDoubles);
+  std::vector<std::uint32_t> pairs[kFftMaxLevels + 1];  // by log2 of the size
   FftPlan plans[kFftMaxLevels + 1];
 
   FftTables() {
-    const double pi = std::acos(-1.0);
-    for (int k = 0; k < kFftMaxLevels; ++k) {
-      stageCos[k] = std::cos(pi / (1 << k));
-      stageSin[k] = std::sin(pi / (1 << k));
+    const long double pi = std::acos(-1.0L);
+    for (int quarter = 1; quarter <= kFftMaxSize / 4; quarter *= 2) {
+      double* block = twiddles.data() + TwiddleOffset(quarter);
+      for (int r = 1; r <= 3; ++r) {
+        double* re = block + 4 * quarter * (r - 1);
+        double* im = re + 2 * quarter;
+        for (int k = 0; k < quarter; ++k) {
+          const long double angle = 2 * pi * (r * k) / (4 * quarter);
+          const double c = static_cast<double>(std::cos(angle));
+          const double s = static_cast<double>(std::sin(angle));  // W's imaginary part is -s
+          re[2 * k] = re[2 * k + 1] = c;
+          im[2 * k] = s;
+          im[2 * k + 1] = -s;
+        }
+      }
     }
     for (int levels = 0; levels <= kFftMaxLevels; ++levels) {
-      const int n = 1 << levels;
-      // i and v are interleaved indices (twice the complex index); v is i with
-      // its complex index's bits reversed. Each exchange is listed once.
-      for (int i = 2; i < 2 * n - 2; i += 2) {
-        int v = 0;
-        for (int c = 2; c < 2 * n; c *= 2) v = (v + ((i & c) != 0 ? 1 : 0)) * 2;
-        if (i < v) swaps[levels].push_back(static_cast<std::uint32_t>(i) << 16 | v);
+      // Sizes 2 and 4 are one first-stage group with no middle bits.
+      const int radixBits = levels % 2 == 1 ? 1 : 2;
+      const int middleBits = levels >= 3 ? levels - 2 * radixBits : 0;
+      for (int m = 0; m < (levels == 0 ? 0 : 1 << middleBits); ++m) {
+        int reversed = 0;
+        for (int bit = 0; bit < middleBits; ++bit)
+          reversed |= ((m >> bit) & 1) << (middleBits - 1 - bit);
+        if (m <= reversed) pairs[levels].push_back(static_cast<std::uint32_t>(m) << 16 | reversed);
       }
-      plans[levels] = {n, levels, static_cast<std::int32_t>(swaps[levels].size()),
-                       swaps[levels].data()};
+      plans[levels] = {1 << levels, levels, static_cast<std::int32_t>(pairs[levels].size()),
+                       pairs[levels].data()};
     }
   }
 };
@@ -42,6 +75,310 @@ const FftTables& loadedTables = Tables();
 
 thread_local const FftPlan* currentPlan = &loadedTables.plans[10];
 
+// The first pass. Complex index i = a N/R + b R + c with a, c < R (the radix, 2
+// or 4) and b the middle bits. After the bit-reversal permutation, first-stage
+// group (a, b) would hold the values at t N/R + rev(b) R + rev(a), t < R, and its
+// outputs, at a N/R + b R + q, are the R-point DFT of those taken in the order of
+// t. Groups of middle b read middle rev(b) and the reverse: each pair of middles
+// is read whole before it is written, one half through a small buffer.
+// Ops supplies the complex value type and its arithmetic.
+// The 4-point DFT of a0 .. a3 into out[0 .. 3].
+template <typename Ops>
+inline void Dft4(typename Ops::Value a0, typename Ops::Value a1, typename Ops::Value a2,
+                 typename Ops::Value a3, typename Ops::Value* out) {
+  const auto s02 = Ops::Add(a0, a2), d02 = Ops::Sub(a0, a2);
+  const auto s13 = Ops::Add(a1, a3), d13 = Ops::Quarter(Ops::Sub(a1, a3));
+  out[0] = Ops::Add(s02, s13);
+  out[1] = Ops::Add(d02, d13);
+  out[2] = Ops::Sub(s02, s13);
+  out[3] = Ops::Sub(d02, d13);
+}
+
+template <typename Ops, int R>
+inline void FirstStageGroup(const double* x, int stride, int middle, int a,
+                            typename Ops::Value* out) {
+  static constexpr int kReversed4[4] = {0, 2, 1, 3};
+  const double* in = x + 2 * (middle * R + (R == 4 ? kReversed4[a] : a));
+  if (R == 2) {
+    const auto u = Ops::Load(in), v = Ops::Load(in + 2 * stride);
+    out[0] = Ops::Add(u, v);
+    out[1] = Ops::Sub(u, v);
+    return;
+  }
+  Dft4<Ops>(Ops::Load(in), Ops::Load(in + 2 * stride), Ops::Load(in + 4 * stride),
+            Ops::Load(in + 6 * stride), out);
+}
+
+template <typename Ops, int R>
+inline void FirstPassOfRadix(double* x, const FftPlan& plan) {
+  typename Ops::Value held[R * R];
+  const int stride = plan.size / R;
+  if (stride == 1) {  // sizes 2 and 4: one group
+    FirstStageGroup<Ops, R>(x, 1, 0, 0, held);
+    for (int q = 0; q < R; ++q) Ops::Store(x + 2 * q, held[q]);
+    return;
+  }
+  for (int k = 0; k < plan.pairCount; ++k) {
+    const int b = static_cast<int>(plan.pairs[k] >> 16);
+    const int reversed = static_cast<int>(plan.pairs[k] & 0xFFFF);
+    for (int a = 0; a < R; ++a) FirstStageGroup<Ops, R>(x, stride, reversed, a, held + R * a);
+    if (b != reversed) {
+      for (int a = 0; a < R; ++a) {
+        typename Ops::Value out[R];
+        FirstStageGroup<Ops, R>(x, stride, b, a, out);
+        double* to = x + 2 * (a * stride + reversed * R);
+        for (int q = 0; q < R; ++q) Ops::Store(to + 2 * q, out[q]);
+      }
+    }
+    for (int a = 0; a < R; ++a) {
+      double* to = x + 2 * (a * stride + b * R);
+      for (int q = 0; q < R; ++q) Ops::Store(to + 2 * q, held[R * a + q]);
+    }
+  }
+}
+
+template <typename Ops>
+inline void FirstPass(double* x, const FftPlan& plan) {
+  if (plan.levels % 2 == 1)
+    FirstPassOfRadix<Ops, 2>(x, plan);
+  else if (plan.levels > 0)
+    FirstPassOfRadix<Ops, 4>(x, plan);
+}
+
+// The radix-4 stages after the first pass, from L = R.
+template <typename Kernel>
+void RunStages(double* x, const FftPlan& plan) {
+  const double* twiddles = loadedTables.twiddles.data();
+  for (int quarter = plan.levels % 2 == 1 ? 2 : 4; 4 * quarter <= plan.size; quarter *= 4)
+    Kernel::Radix4(x, plan.size, quarter, twiddles + TwiddleOffset(quarter));
+}
+
+// One radix-4 stage, one complex value at a time: group by group, the four
+// blocks of length L hold the sub-transforms of index 0, 2, 1 and 3.
+template <typename Ops>
+struct Radix4Stage {
+  static void Radix4(double* x, int n, int quarter, const double* tw) {
+    const int q2 = 2 * quarter;
+    for (double* p0 = x; p0 < x + 2 * n; p0 += 4 * q2) {
+      double* p1 = p0 + q2;
+      double* p2 = p1 + q2;
+      double* p3 = p2 + q2;
+      for (int i = 0; i < q2; i += 2) {
+        typename Ops::Value out[4];
+        Dft4<Ops>(Ops::Load(p0 + i), Ops::Twiddle(Ops::Load(p2 + i), tw + i, tw + q2 + i),
+                  Ops::Twiddle(Ops::Load(p1 + i), tw + 2 * q2 + i, tw + 3 * q2 + i),
+                  Ops::Twiddle(Ops::Load(p3 + i), tw + 4 * q2 + i, tw + 5 * q2 + i), out);
+        Ops::Store(p0 + i, out[0]);
+        Ops::Store(p1 + i, out[1]);
+        Ops::Store(p2 + i, out[2]);
+        Ops::Store(p3 + i, out[3]);
+      }
+    }
+  }
+};
+
+#if !defined(DILATORIX_FFT_SSE2)
+
+// Portable kernels, one complex value at a time.
+struct ScalarComplex {
+  double re, im;
+};
+
+template <bool kInverse>
+struct ScalarOps {
+  using Value = ScalarComplex;
+  static Value Load(const double* p) { return {p[0], p[1]}; }
+  static void Store(double* p, Value v) {
+    p[0] = v.re;
+    p[1] = v.im;
+  }
+  static Value Add(Value u, Value v) { return {u.re + v.re, u.im + v.im}; }
+  static Value Sub(Value u, Value v) { return {u.re - v.re, u.im - v.im}; }
+  // Times -i forward, +i inverse.
+  static Value Quarter(Value v) { return kInverse ? Value{-v.im, v.re} : Value{v.im, -v.re}; }
+  // Times the twiddle W = re[0] - i im[0], or its conjugate for the inverse.
+  static Value Twiddle(Value v, const double* re, const double* im) {
+    const double c = re[0], s = kInverse ? -im[0] : im[0];
+    return {v.re * c + v.im * s, v.im * c - v.re * s};
+  }
+};
+
+template <bool kInverse>
+void TransformScalar(double* x, const FftPlan& plan) {
+  FirstPass<ScalarOps<kInverse>>(x, plan);
+  RunStages<Radix4Stage<ScalarOps<kInverse>>>(x, plan);
+}
+
+void TransformForward(double* x, const FftPlan& plan) { TransformScalar<false>(x, plan); }
+void TransformInverse(double* x, const FftPlan& plan) { TransformScalar<true>(x, plan); }
+
+#else
+
+// SSE2 kernels: one complex value per register. The bodies are inline so that
+// the AVX2 build below recompiles them with VEX encoding.
+inline __m128d Swap(__m128d a) { return _mm_shuffle_pd(a, a, 1); }
+
+template <bool kInverse>
+struct Sse2Ops {
+  using Value = __m128d;
+  static Value Load(const double* p) { return _mm_loadu_pd(p); }
+  static void Store(double* p, Value v) { _mm_storeu_pd(p, v); }
+  static Value Add(Value u, Value v) { return _mm_add_pd(u, v); }
+  static Value Sub(Value u, Value v) { return _mm_sub_pd(u, v); }
+  // Times -i forward, +i inverse.
+  static Value Quarter(Value v) {
+    const __m128d sign = kInverse ? _mm_set_pd(0.0, -0.0) : _mm_set_pd(-0.0, 0.0);
+    return _mm_xor_pd(Swap(v), sign);
+  }
+  // Times a twiddle from its (re, re) and (-im, im) pairs, or its conjugate.
+  static Value Twiddle(Value v, const double* re, const double* im) {
+    const __m128d t1 = _mm_mul_pd(v, _mm_loadu_pd(re));
+    const __m128d t2 = _mm_mul_pd(Swap(v), _mm_loadu_pd(im));
+    return kInverse ? _mm_sub_pd(t1, t2) : _mm_add_pd(t1, t2);
+  }
+};
+
+template <bool kInverse>
+void TransformSse2(double* x, const FftPlan& plan) {
+  FirstPass<Sse2Ops<kInverse>>(x, plan);
+  RunStages<Radix4Stage<Sse2Ops<kInverse>>>(x, plan);
+}
+
+#if defined(DILATORIX_FFT_AVX2)
+
+// AVX2 kernels: two neighbouring complex values per register.
+#define DILATORIX_AVX2 __attribute__((target("avx2,fma")))
+
+DILATORIX_AVX2 inline __m256d Swap(__m256d a) { return _mm256_permute_pd(a, 0x5); }
+
+template <bool kInverse>
+DILATORIX_AVX2 inline __m256d Twiddle(__m256d a, const double* re, const double* im) {
+  const __m256d t2 = _mm256_mul_pd(Swap(a), _mm256_loadu_pd(im));
+  return kInverse ? _mm256_fmsub_pd(a, _mm256_loadu_pd(re), t2)
+                  : _mm256_fmadd_pd(a, _mm256_loadu_pd(re), t2);
+}
+
+template <bool kInverse>
+struct Avx2Kernel {
+  DILATORIX_AVX2 static void Radix4(double* x, int n, int quarter, const double* tw) {
+    const int q2 = 2 * quarter;
+    const __m256d sign =
+        kInverse ? _mm256_set_pd(0.0, -0.0, 0.0, -0.0) : _mm256_set_pd(-0.0, 0.0, -0.0, 0.0);
+    for (double* p0 = x; p0 < x + 2 * n; p0 += 4 * q2) {
+      double* p1 = p0 + q2;
+      double* p2 = p1 + q2;
+      double* p3 = p2 + q2;
+      for (int i = 0; i < q2; i += 4) {
+        const __m256d a0 = _mm256_loadu_pd(p0 + i);
+        const __m256d a1 = Twiddle<kInverse>(_mm256_loadu_pd(p2 + i), tw + i, tw + q2 + i);
+        const __m256d a2 =
+            Twiddle<kInverse>(_mm256_loadu_pd(p1 + i), tw + 2 * q2 + i, tw + 3 * q2 + i);
+        const __m256d a3 =
+            Twiddle<kInverse>(_mm256_loadu_pd(p3 + i), tw + 4 * q2 + i, tw + 5 * q2 + i);
+        const __m256d s02 = _mm256_add_pd(a0, a2), d02 = _mm256_sub_pd(a0, a2);
+        const __m256d s13 = _mm256_add_pd(a1, a3);
+        const __m256d d13 = _mm256_xor_pd(Swap(_mm256_sub_pd(a1, a3)), sign);
+        _mm256_storeu_pd(p0 + i, _mm256_add_pd(s02, s13));
+        _mm256_storeu_pd(p1 + i, _mm256_add_pd(d02, d13));
+        _mm256_storeu_pd(p2 + i, _mm256_sub_pd(s02, s13));
+        _mm256_storeu_pd(p3 + i, _mm256_sub_pd(d02, d13));
+      }
+    }
+  }
+};
+
+// The first pass on AVX2, for sizes from 8 (N/R >= R): the groups a and a + R/2
+// read neighbouring columns rev(a) and rev(a) + 1, so one register holds both
+// groups' inputs, and their outputs are split into the two groups' halves.
+template <bool kInverse, int R>
+DILATORIX_AVX2 inline void FirstStageColumnsAvx2(const double* x, int stride, int middle, int j,
+                                                 __m256d* out) {
+  const double* in = x + 2 * (middle * R + 2 * j);
+  if (R == 2) {
+    const __m256d u = _mm256_loadu_pd(in), v = _mm256_loadu_pd(in + 2 * stride);
+    const __m256d sum = _mm256_add_pd(u, v), difference = _mm256_sub_pd(u, v);
+    out[0] = _mm256_permute2f128_pd(sum, difference, 0x20);
+    out[1] = _mm256_permute2f128_pd(sum, difference, 0x31);
+    return;
+  }
+  const __m256d sign =
+      kInverse ? _mm256_set_pd(0.0, -0.0, 0.0, -0.0) : _mm256_set_pd(-0.0, 0.0, -0.0, 0.0);
+  const __m256d a0 = _mm256_loadu_pd(in), a1 = _mm256_loadu_pd(in + 2 * stride);
+  const __m256d a2 = _mm256_loadu_pd(in + 4 * stride), a3 = _mm256_loadu_pd(in + 6 * stride);
+  const __m256d s02 = _mm256_add_pd(a0, a2), d02 = _mm256_sub_pd(a0, a2);
+  const __m256d s13 = _mm256_add_pd(a1, a3);
+  const __m256d d13 = _mm256_xor_pd(Swap(_mm256_sub_pd(a1, a3)), sign);
+  const __m256d x0 = _mm256_add_pd(s02, s13), x1 = _mm256_add_pd(d02, d13);
+  const __m256d x2 = _mm256_sub_pd(s02, s13), x3 = _mm256_sub_pd(d02, d13);
+  out[0] = _mm256_permute2f128_pd(x0, x1, 0x20);
+  out[1] = _mm256_permute2f128_pd(x2, x3, 0x20);
+  out[2] = _mm256_permute2f128_pd(x0, x1, 0x31);
+  out[3] = _mm256_permute2f128_pd(x2, x3, 0x31);
+}
+
+// Stores what FirstStageColumnsAvx2 made for column pair j to the groups of a middle.
+template <int R>
+DILATORIX_AVX2 inline void StoreColumnsAvx2(double* x, int stride, int middle, int j,
+                                            const __m256d* v) {
+  double* low = x + 2 * (j * stride + middle * R);  // group j (rev(j) = 2j for R = 4)
+  double* high = low + R * stride;                  // group j + R / 2
+  for (int h = 0; h < R / 2; ++h) {
+    _mm256_storeu_pd(low + 4 * h, v[h]);
+    _mm256_storeu_pd(high + 4 * h, v[R / 2 + h]);
+  }
+}
+
+template <bool kInverse, int R>
+DILATORIX_AVX2 void FirstPassAvx2(double* x, const FftPlan& plan) {
+  const int stride = plan.size / R;
+  for (int k = 0; k < plan.pairCount; ++k) {
+    const int b = static_cast<int>(plan.pairs[k] >> 16);
+    const int reversed = static_cast<int>(plan.pairs[k] & 0xFFFF);
+    __m256d held[R * R / 2];
+    for (int j = 0; j < R / 2; ++j)
+      FirstStageColumnsAvx2<kInverse, R>(x, stride, reversed, j, held + R * j);
+    if (b != reversed) {
+      for (int j = 0; j < R / 2; ++j) {
+        __m256d out[R];
+        FirstStageColumnsAvx2<kInverse, R>(x, stride, b, j, out);
+        StoreColumnsAvx2<R>(x, stride, reversed, j, out);
+      }
+    }
+    for (int j = 0; j < R / 2; ++j) StoreColumnsAvx2<R>(x, stride, b, j, held + R * j);
+  }
+}
+
+template <bool kInverse>
+DILATORIX_AVX2 void TransformAvx2(double* x, const FftPlan& plan) {
+  if (plan.size < 8)
+    FirstPass<Sse2Ops<kInverse>>(x, plan);
+  else if (plan.levels % 2 == 1)
+    FirstPassAvx2<kInverse, 2>(x, plan);
+  else
+    FirstPassAvx2<kInverse, 4>(x, plan);
+  RunStages<Avx2Kernel<kInverse>>(x, plan);
+}
+
+bool HasAvx2() {
+  __builtin_cpu_init();  // these are read during static initialisation
+  return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+}
+
+using TransformFunction = void (*)(double*, const FftPlan&);
+const TransformFunction transformForward = HasAvx2() ? TransformAvx2<false> : TransformSse2<false>;
+const TransformFunction transformInverse = HasAvx2() ? TransformAvx2<true> : TransformSse2<true>;
+
+void TransformForward(double* x, const FftPlan& plan) { transformForward(x, plan); }
+void TransformInverse(double* x, const FftPlan& plan) { transformInverse(x, plan); }
+
+#else
+
+void TransformForward(double* x, const FftPlan& plan) { TransformSse2<false>(x, plan); }
+void TransformInverse(double* x, const FftPlan& plan) { TransformSse2<true>(x, plan); }
+
+#endif
+#endif
+
 }  // namespace
 
 bool FftSetSize(int n) {
@@ -55,39 +392,8 @@ bool FftSetSize(int n) {
 const FftPlan& FftCurrentPlan() { return *currentPlan; }
 
 void FftTransform(double* x, double sign) {
-  const FftPlan& plan = *currentPlan;
-  const FftTables& tables = Tables();
-  for (int k = 0; k < plan.swapCount; ++k) {
-    const std::uint32_t hi = plan.swaps[k] >> 16;
-    const std::uint32_t lo = plan.swaps[k] & 0xFFFF;
-    const double re = x[hi], im = x[hi + 1];
-    x[hi] = x[lo];
-    x[hi + 1] = x[lo + 1];
-    x[lo] = re;
-    x[lo + 1] = im;
-  }
-  const int n = plan.size;
-  for (int level = 0; level < plan.levels; ++level) {
-    const int half = 1 << level;
-    const int span = 2 * half;
-    const double c = tables.stageCos[level];
-    const double s = sign * tables.stageSin[level];
-    double wr = 1.0, wi = 0.0;
-    for (int j = 0; j < half; ++j) {
-      for (int g = j; g < n; g += span) {
-        double* a = x + 2 * g;
-        double* b = x + 2 * (g + half);
-        const double tr = b[0] * wr - b[1] * wi;
-        const double ti = b[1] * wr + b[0] * wi;
-        b[0] = a[0] - tr;
-        b[1] = a[1] - ti;
-        a[0] += tr;
-        a[1] += ti;
-      }
-      // The next column's twiddle by one complex multiply, not a table.
-      const double next = c * wr - s * wi;
-      wi = c * wi + s * wr;
-      wr = next;
-    }
-  }
+  if (sign < 0)
+    TransformForward(x, *currentPlan);
+  else
+    TransformInverse(x, *currentPlan);
 }

@@ -1,8 +1,11 @@
-// The in-place complex FFT the engine transforms every frame with: iterative
-// radix-2, decimation in time, on interleaved (re, im) doubles, unnormalised in
-// both directions, natural order in and out.
+// The in-place complex FFT the engine transforms every frame with: radix-4
+// decimation-in-time stages after a first pass that permutes to bit-reversed
+// order and does the first stage (radix 2 for odd powers of two), on interleaved (re, im) doubles,
+// unnormalised in both directions, natural order in and out. The stages run on SSE2 on x86-64, on
+// AVX2 with FMA when the processor has them (chosen once at load), and as plain scalar code
+// elsewhere.
 //
-// The plan tables (stage cosines and sines, a bit-reversal swap list per size)
+// The plan tables (the twiddles of every stage, the first pass's pairs per size)
 // are built once at load and never change, so instances on different host
 // threads transform at the same time without a lock. The size a thread has
 // chosen with FftSetSize is that thread's own: one thread changing size never
@@ -14,13 +17,16 @@
 constexpr int kFftMaxLevels = 13;
 constexpr int kFftMaxSize = 1 << kFftMaxLevels;  // 8192
 
-// One size's plan; the swap list packs two interleaved-array indices per entry,
-// the smaller in the high 16 bits.
+// One size's plan. Its first pass does the bit-reversal permutation and the
+// first stage together (radix 2 for an odd number of levels, radix 4 for an even
+// one): a complex index splits into the radix's top bits, middle bits and its
+// low bits, and each entry packs a middle value in the high 16 bits and that
+// value's bit reversal in the low 16, the smaller first, each pair listed once.
 struct FftPlan {
   std::int32_t size;
   std::int32_t levels;
-  std::int32_t swapCount;
-  const std::uint32_t* swaps;
+  std::int32_t pairCount;
+  const std::uint32_t* pairs;
 };
 
 // Chooses the size of this thread's following transforms: a power of two from
