@@ -6,6 +6,7 @@
 
 #include "dsp/Fft.h"
 #include "dsp/PhaseWrap.h"
+#include "dsp/PolarMath.h"
 #include "platform/SafeConvert.h"
 
 namespace {
@@ -61,6 +62,8 @@ bool StretchEngine::Configure() {
     sized = SizeAndZero(h.mag, kTopBin + 1) && SizeAndZero(h.absolutePhase, kTopBin + 1) &&
             SizeAndZero(h.advance, kTopBin + 1) && h.lockTo.Allocate(kTopBin + 1) && sized;
   ForgetHeldFrames();
+  sized = SizeAndZero(regionTurn, kTopBin + 1) && SizeAndZero(regionSine, kTopBin + 1) &&
+          SizeAndZero(regionCosine, kTopBin + 1) && sized;
   sized = sourceFrame.Allocate(kTopBin + 1) && peaks.Allocate(kTopBin + 1) &&
           SizeAndZero(grain, kSize + 2 * SynthesisVoice::kReach) &&
           mainVoice.Allocate(kSize, kHop) && harmonicVoice.Allocate(kSize, kHop) && sized;
@@ -153,11 +156,7 @@ void StretchEngine::AnalyseFrame(int c) {
   }
   UseTransformSize();
   FftTransform(x, -1.0);
-  for (int j = 0; j < kSize; ++j) {
-    const double re = x[2 * j], im = x[2 * j + 1];
-    x[2 * j] = std::sqrt(re * re + im * im);
-    x[2 * j + 1] = std::atan2(im, re);
-  }
+  RectToPolar(x, kSize);
 
   auto frame = std::make_unique<ComplexFrame>(kSize);
   if (frame->data == nullptr) {
@@ -452,13 +451,20 @@ void StretchEngine::LockRegions(int c, int frameA, int frameB) {
     const int kp = from[peak] + step;
     if (kp >= list.Count()) return 0.0;
     const double dp = list.At(kp)->data[2 * peak + 1];
-    double re = 0.0, im = 0.0, total = 0.0;
+    double* turn = regionTurn.data;
     for (int b = start; b < end; ++b) {
       const int k = from[b] + step;
-      if (k >= list.Count()) continue;
-      const double w = m[b] * m[b], d = list.At(k)->data[2 * b + 1] - dp;
-      re += w * std::cos(d);
-      im += w * std::sin(d);
+      turn[b - start] = k < list.Count() ? list.At(k)->data[2 * b + 1] - dp : 0.0;
+    }
+    const double* sine = regionSine.data;
+    const double* cosine = regionCosine.data;
+    SinCos(turn, regionSine.data, regionCosine.data, end - start);
+    double re = 0.0, im = 0.0, total = 0.0;
+    for (int b = start; b < end; ++b) {
+      if (from[b] + step >= list.Count()) continue;
+      const double w = m[b] * m[b];
+      re += w * cosine[b - start];
+      im += w * sine[b - start];
       total += w;
     }
     return total > 0.0 ? std::hypot(re, im) / total : 0.0;

@@ -177,6 +177,9 @@ class StretchEngine {
   };
   HopSource hop[2];
   ResizableBuffer<std::int32_t> sourceFrame;
+  // A region's phase turns and their sines and cosines, while its coherence is
+  // measured.
+  ResizableBuffer<double> regionTurn, regionSine, regionCosine;
   SpectralPeaks peaks;
   // The frame each bin of a channel was read from in the hop before.
   ResizableBuffer<std::int32_t> lastFrame[2];

@@ -1,11 +1,11 @@
 #include "effect/SynthesisVoice.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 
 #include "dsp/Fft.h"
 #include "dsp/PhaseWrap.h"
+#include "dsp/PolarMath.h"
 #include "resampler/DspFracInterpolator.h"
 
 namespace {
@@ -69,12 +69,10 @@ void SynthesisVoice::AddGrain(int c, const GrainSource& source, double ratio,
   // bins below it): the locked ones follow their peaks' new phases.
   for (int b = 0; b <= top; ++b)
     if (lock[b] < 0) p[b] = WrapPhase(p[b] + ratio * source.advance[b]);
-  double* y = work.spectrum->data;
-  for (int b = 0; b <= limit; ++b) {
+  for (int b = 0; b <= limit; ++b)
     if (lock[b] >= 0) p[b] = p[lock[b]] + relation[b] - relation[lock[b]];
-    y[2 * b] = m[b] * std::cos(p[b]);
-    y[2 * b + 1] = m[b] * std::sin(p[b]);
-  }
+  double* y = work.spectrum->data;
+  PolarToRect(m, p, y, limit + 1);
   // One-sided: everything above the limit stays silent.
   std::fill(y + 2 * (limit + 1), y + 2 * size, 0.0);
   if (FftCurrentPlan().size != size) FftSetSize(size);
