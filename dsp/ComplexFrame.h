@@ -7,9 +7,13 @@
 
 class ComplexFrame {
  public:
-  // Zero-filled. When the array cannot be had, data is null and size 0.
+  enum Fill { kZeroed, kUnfilled };
+
+  // Zero-filled, unless the caller writes every entry itself (kUnfilled, which
+  // spares the zeroing of a fresh array). When the array cannot be had, data
+  // is null and size 0.
   ComplexFrame();
-  explicit ComplexFrame(int size);
+  explicit ComplexFrame(int size, Fill fill = kZeroed);
   ComplexFrame(const ComplexFrame&) = delete;
   ComplexFrame& operator=(const ComplexFrame&) = delete;
   virtual ~ComplexFrame();

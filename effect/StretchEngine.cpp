@@ -158,7 +158,8 @@ void StretchEngine::AnalyseFrame(int c) {
   FftTransform(x, -1.0);
   RectToPolar(x, kSize);
 
-  auto frame = std::make_unique<ComplexFrame>(kSize);
+  // Every entry is copied in below.
+  auto frame = std::make_unique<ComplexFrame>(kSize, ComplexFrame::kUnfilled);
   if (frame->data == nullptr) {
     inputRead[c] = clipLength;  // no memory for more frames: the analysis ends here
     return;
