@@ -190,10 +190,16 @@ void Stretch::ProcessBlock(double** /*inputs*/, double** outputs, int frames) {
     const int total = engine.clipLength;
     displays.SetValue(D::kProgressBar,
                       total > 0 ? static_cast<double>(engine.analysisProgress) / total : 0.0);
-    if (engine.analysisProgress < engine.clipLength)
-      engine.AnalyseStep();
-    else
+    if (engine.analysisProgress >= engine.clipLength) {
       engine.FinishAnalysis();
+    } else if (IsHostRenderingOffline()) {
+      // Without a deadline the whole analysis runs now: an export made right
+      // after loading starts with the clip instead of silence.
+      while (engine.analysisProgress < engine.clipLength) engine.AnalyseStep();
+      engine.FinishAnalysis();
+    } else {
+      engine.AnalyseStep();
+    }
   } else {
     displays.Hide(D::kProgressBar, true);
     if (auditioning) {

@@ -172,6 +172,8 @@ VstIntPtr VstHost::Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void
   switch (opcode) {
     case audioMasterVersion:
       return kVstVersion;
+    case audioMasterGetCurrentProcessLevel:
+      return processLevel;
     case audioMasterGetTime: {
       timeFilters.push_back(static_cast<VstInt32>(value));
       if (!transport.hasTimeInfo) return 0;

@@ -83,6 +83,7 @@ class VstHost {
   std::string productString = "Dilatorix test host";
   VstIntPtr vendorVersion = 1000;
   VstIntPtr processEventsAnswer = 1;
+  VstIntPtr processLevel = 0;  // 4: rendering offline
 
   // What the plug-in asked of the host.
   std::vector<HostCall> calls;

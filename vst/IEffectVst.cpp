@@ -434,6 +434,11 @@ void IEffectVst::HostTransport(TransportState* state) {
   state->looping = (flags & kVstTransportCycleActive) != 0;
 }
 
+bool IEffectVst::IsHostRenderingOffline() {
+  return CallHost(audioMasterGetCurrentProcessLevel, 0, 0, nullptr, 0.0f) ==
+         kVstProcessLevelOffline;
+}
+
 bool IEffectVst::IsHostPlaying() {
   const VstTimeInfo* info = QueryTime(kTransportFilter);
   if (info == nullptr || (info->flags & kTransportFilter) == 0) return true;

@@ -43,8 +43,7 @@ class IEffectVst : public IEffectBase {
   int GetHostKind() override;
   void EditorSizeChanged() override;
   void HostSpecificSetup() override;
-  // Takes the editor and publishes its rectangle. The flag that offers hosts an
-  // editor stays clear: no window host here puts a window on screen yet.
+  // Takes the editor, publishes its rectangle and offers hosts the editor.
   void AttachEditor(std::unique_ptr<IEffectEditor> editor) override;
   void SetLatencySamples(int samples) override;
   bool SendMidi(const MidiMessage& message) override;
@@ -52,6 +51,9 @@ class IEffectVst : public IEffectBase {
 
   // True when the transport plays, and when the host gives no time information.
   bool IsHostPlaying();
+  // True when the host says it renders offline (no real-time deadline); most
+  // hosts say nothing, which counts as real time.
+  bool IsHostRenderingOffline();
   // Hands a non-MIDI event back to the host as a one-event list.
   bool ForwardEvent(VstEvent* event);
   void SetHost(const char* product, std::int32_t version);

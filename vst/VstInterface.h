@@ -133,6 +133,7 @@ enum AudioMasterOpcodes : VstInt32 {
   audioMasterWantMidi = 6,
   audioMasterGetTime = 7,
   audioMasterProcessEvents = 8,
+  audioMasterGetCurrentProcessLevel = 23,
   audioMasterGetProductString = 33,
   audioMasterGetVendorVersion = 34,
   audioMasterBeginEdit = 43,
@@ -140,6 +141,8 @@ enum AudioMasterOpcodes : VstInt32 {
 };
 
 constexpr VstInt32 kVstVersion = 2400;
+// audioMasterGetCurrentProcessLevel's answer while the host renders offline.
+constexpr VstIntPtr kVstProcessLevelOffline = 4;
 
 struct VstTimeInfo {
   double samplePos;

@@ -41,6 +41,18 @@ TEST_F(PlaybackTest, AnalysisIsSilentEvenWhilePlayingThenPlaybackSounds) {
   EXPECT_GT(peak, 0.2);
 }
 
+// A host exporting offline has no deadline: the first call analyses the
+// whole clip and the next one sounds.
+TEST_F(PlaybackTest, AnOfflineHostGetsTheWholeAnalysisInTheFirstCall) {
+  host.processLevel = kVstProcessLevelOffline;
+  LoadByState(host, WriteClip("offline.wav", Tone(200000, 440)));
+  host.transport.playing = true;
+  EXPECT_EQ(Peak(Block(host, 512)), 0.0);
+  double peak = 0;
+  for (int k = 0; k < 20; ++k) peak = std::max(peak, Peak(Block(host, 512)));
+  EXPECT_GT(peak, 0.2);
+}
+
 // Nothing random moves while the transport stands, so an instance that pauses
 // continues exactly as one that never paused.
 TEST_F(PlaybackTest, StoppedTransportIsSilentAndHoldsThePosition) {
