@@ -63,3 +63,18 @@ std::string DerivedName(const std::string& input, const std::string& suffix) {
   if (dot != std::string::npos && dot > 0) name.resize(dot);
   return name + suffix;
 }
+
+bool ResolveInputClip(const std::string& input, const std::string& outputPath, int sampleRate,
+                      std::string* clipPath, double* frames, std::string* error) {
+  if (!CheckInputClip(input, sampleRate, frames, error)) return false;
+  *clipPath = RealPath(input);
+  if (clipPath->empty()) {
+    *error = "cannot resolve input " + input + ": " + std::strerror(errno);
+    return false;
+  }
+  if (RealPath(outputPath) == *clipPath) {
+    *error = "the output " + outputPath + " is the input";
+    return false;
+  }
+  return true;
+}

@@ -11,6 +11,10 @@
 bool CheckInputClip(const std::string& path, int sampleRate, double* frames, std::string* error);
 // The absolute path with no links; empty (errno set) when it cannot be resolved.
 std::string RealPath(const std::string& path);
+// CheckInputClip, then the clip's absolute path for the plug-in, refused when
+// the output would overwrite it.
+bool ResolveInputClip(const std::string& input, const std::string& outputPath, int sampleRate,
+                      std::string* clipPath, double* frames, std::string* error);
 
 // "dir/take.aiff" -> "take.aiff".
 std::string BaseName(const std::string& path);

@@ -68,10 +68,9 @@ int main(int argc, char** argv) {
       options.output.empty() ? DerivedName(input, "-stretched.wav") : options.output;
 
   double clipFrames = 0;
-  if (!CheckInputClip(input, options.sampleRate, &clipFrames, &error)) return Error(error);
-  const std::string clipPath = RealPath(input);
-  if (clipPath.empty()) return Error("cannot resolve input " + input + ": " + std::strerror(errno));
-  if (RealPath(outputPath) == clipPath) return Error("the output " + outputPath + " is the input");
+  std::string clipPath;
+  if (!ResolveInputClip(input, outputPath, options.sampleRate, &clipPath, &clipFrames, &error))
+    return Error(error);
 
   OutputFile output;
   if (!output.Open(outputPath, &error)) return Error(error);
