@@ -181,16 +181,25 @@ std::unique_ptr<EditorSnapshot> PlayedEditor(std::string* error) {
   return snapshot;
 }
 
+// The played editor's canvas; null, with the benchmark skipped, when there is
+// none.
+HeadlessCanvas* PlayedCanvas(benchmark::State& state, std::unique_ptr<EditorSnapshot>* editor) {
+  std::string error;
+  *editor = PlayedEditor(&error);
+  if (*editor == nullptr) {
+    state.SkipWithError(error.c_str());
+    return nullptr;
+  }
+  return &(*editor)->Canvas();
+}
+
 // Every control of the editor, the spectrograph's picture of the phrase among
 // them, as when a window is first shown or uncovered.
 void BM_StretchEditorFullRedraw(benchmark::State& state) {
-  std::string error;
-  const std::unique_ptr<EditorSnapshot> editor = PlayedEditor(&error);
-  if (editor == nullptr) {
-    state.SkipWithError(error.c_str());
-    return;
-  }
-  HeadlessCanvas& canvas = editor->Canvas();
+  std::unique_ptr<EditorSnapshot> editor;
+  HeadlessCanvas* played = PlayedCanvas(state, &editor);
+  if (played == nullptr) return;
+  HeadlessCanvas& canvas = *played;
   const PixelRect all(0, 0, canvas.Width(), canvas.Height());
   for (auto _ : state) {
     canvas.SetAllControlsDirty();
@@ -203,13 +212,10 @@ BENCHMARK(BM_StretchEditorFullRedraw)->Unit(benchmark::kMicrosecond);
 // The same after an analysis, when the spectrograph makes its picture anew
 // from the phrase's frames: once per loaded file.
 void BM_StretchEditorRedrawAfterAnalysis(benchmark::State& state) {
-  std::string error;
-  const std::unique_ptr<EditorSnapshot> editor = PlayedEditor(&error);
-  if (editor == nullptr) {
-    state.SkipWithError(error.c_str());
-    return;
-  }
-  HeadlessCanvas& canvas = editor->Canvas();
+  std::unique_ptr<EditorSnapshot> editor;
+  HeadlessCanvas* played = PlayedCanvas(state, &editor);
+  if (played == nullptr) return;
+  HeadlessCanvas& canvas = *played;
   SpectrographDisplay* spectrograph = nullptr;
   for (int i = 0; i < canvas.ControlCount() && spectrograph == nullptr; ++i)
     spectrograph = dynamic_cast<SpectrographDisplay*>(canvas.Control(i));
@@ -226,13 +232,10 @@ BENCHMARK(BM_StretchEditorRedrawAfterAnalysis)->Unit(benchmark::kMillisecond);
 // A timer tick while nothing moves (the transport stopped): the refresher finds
 // no revision changed and no control is dirty.
 void BM_StretchEditorIdleTick(benchmark::State& state) {
-  std::string error;
-  const std::unique_ptr<EditorSnapshot> editor = PlayedEditor(&error);
-  if (editor == nullptr) {
-    state.SkipWithError(error.c_str());
-    return;
-  }
-  HeadlessCanvas& canvas = editor->Canvas();
+  std::unique_ptr<EditorSnapshot> editor;
+  HeadlessCanvas* played = PlayedCanvas(state, &editor);
+  if (played == nullptr) return;
+  HeadlessCanvas& canvas = *played;
   canvas.Tick();
   const int presented = canvas.PresentedCount();
   for (auto _ : state) benchmark::DoNotOptimize(canvas.Tick());
