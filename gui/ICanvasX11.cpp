@@ -147,7 +147,6 @@ void* ICanvasX11::OpenWindow(void* parent) {
     gc = nullptr;
     return nullptr;
   }
-  parentWindow = parentId;
   windowX = x;
   windowY = y;
   {
@@ -197,7 +196,6 @@ void ICanvasX11::CloseWindow() {
     std::lock_guard<std::mutex> guard(windowCountLock);
     --windowCount;
   }
-  parentWindow = 0;
   captured = false;
   MouseOutAll();
 }

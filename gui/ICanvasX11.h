@@ -102,7 +102,6 @@ class ICanvasX11 : public ICanvasRaster, public IWindowHost {
 
   _XDisplay* display = nullptr;
   unsigned long window = 0;
-  unsigned long parentWindow = 0;
   _XGC* gc = nullptr;
   std::unique_ptr<X11Image> image;
   std::unique_ptr<XdndTarget> dropTarget;
