@@ -4,11 +4,9 @@
 
 ComplexFrame::ComplexFrame() : ComplexFrame(512) {}
 
-ComplexFrame::ComplexFrame(int entries, Fill fill) {
+ComplexFrame::ComplexFrame(int entries) {
   if (entries <= 0) return;
-  const std::size_t doubles = 2 * static_cast<std::size_t>(entries);
-  data =
-      fill == kZeroed ? new (std::nothrow) double[doubles]() : new (std::nothrow) double[doubles];
+  data = new (std::nothrow) double[2 * static_cast<std::size_t>(entries)]();
   if (data != nullptr) size = entries;
 }
 

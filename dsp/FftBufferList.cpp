@@ -4,7 +4,7 @@ FftBufferList::FftBufferList() { items.Resize(16); }
 
 FftBufferList::~FftBufferList() { Clear(); }
 
-bool FftBufferList::Add(std::unique_ptr<ComplexFrame> frame) {
+bool FftBufferList::Add(std::unique_ptr<SpectralFrame> frame) {
   if (!items.Resize(items.count + 1)) return false;
   items.data[items.count++] = frame.release();
   return true;

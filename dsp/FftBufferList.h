@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "dsp/ComplexFrame.h"
+#include "dsp/SpectralFrame.h"
 #include "dsp/VariableLengthArray.h"
 
 class FftBufferList {
@@ -17,14 +17,14 @@ class FftBufferList {
   virtual ~FftBufferList();
 
   // Takes the frame; false (and the frame destroyed) when there is no room.
-  bool Add(std::unique_ptr<ComplexFrame> frame);
+  bool Add(std::unique_ptr<SpectralFrame> frame);
   // Destroys every frame; the capacity stays.
   void Clear();
   int Count() const { return items.count; }
   int Capacity() const { return items.capacity; }
-  ComplexFrame* At(int i) const { return items.data[i]; }
+  SpectralFrame* At(int i) const { return items.data[i]; }
 
  private:
   // Grows to eight entries past what it must hold; new entries are null.
-  VariableLengthArray<ComplexFrame*, 8> items;
+  VariableLengthArray<SpectralFrame*, 8> items;
 };

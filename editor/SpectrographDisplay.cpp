@@ -50,7 +50,7 @@ void SpectrographDisplay::RebuildRowMap() {
 }
 
 void SpectrographDisplay::MapRows() {
-  const ComplexFrame* first =
+  const SpectralFrame* first =
       frameSource != nullptr && frameSource->Count() > 0 ? frameSource->At(0) : nullptr;
   const int n = first != nullptr ? first->size : 0;
   if (n <= 0) {
@@ -82,7 +82,7 @@ bool SpectrographDisplay::Render() {
     return true;
   }
   const int frames = frameSource->Count();
-  const ComplexFrame* first = frameSource->At(0);
+  const SpectralFrame* first = frameSource->At(0);
   const int n = first != nullptr ? first->size : 0;
   const int bins = n / 2 + 1;
   if (rowMap.count != bins) MapRows();
@@ -100,14 +100,14 @@ bool SpectrographDisplay::Render() {
     const int index = static_cast<int>(position);
     if (index >= frames) break;
     std::fill(acc, acc + rows, Magnitude{});
-    // Magnitudes come first in each (magnitude, phase) pair; a frame shorter
-    // than the first adds only the bins it has.
-    const ComplexFrame* frame = frameSource->At(index);
-    const int have = frame != nullptr && frame->data != nullptr ? std::min(bins, frame->size) : 0;
+    // A frame shorter than the first adds only the bins it has.
+    const SpectralFrame* frame = frameSource->At(index);
+    const int have =
+        frame != nullptr && frame->bins != nullptr ? std::min(bins, frame->BinCount()) : 0;
     for (int k = 0; k < have; ++k) {
       const int row = rowMap.data[k];
       if (row < 0 || row >= rows) continue;
-      const double magnitude = k == 0 ? frame->data[0] : 2.0 * frame->data[2 * k];
+      const double magnitude = k == 0 ? frame->Magnitude(0) : 2.0 * frame->Magnitude(k);
       acc[row].sum += 20.0 * std::log10(magnitude / n + kTiny);
       ++acc[row].count;
     }

@@ -55,7 +55,7 @@ bool StretchEngine::Configure() {
   bool sized = true;
   for (int c = 0; c < 2; ++c) {
     sized = SizeAndZero(inputFrame[c], kSize) && SizeAndZero(outHop[c], kSize) &&
-            SizeAndZero(analysisPhase[c], kSize) && lastFrame[c].Allocate(kTopBin + 1) && sized;
+            lastFrame[c].Allocate(kTopBin + 1) && sized;
     inputFill[c] = kKeep;
   }
   for (HopSource& h : hop)
@@ -111,7 +111,6 @@ void StretchEngine::ResetAnalysis(const AudioClip* newClip, int length) {
   clipLength = std::max(length, 0);
   for (int c = 0; c < 2; ++c) {
     frames[c].Clear();
-    Zero(analysisPhase[c]);
     Zero(inputFrame[c]);
     lastFrame[c].Fill(0);
     inputFill[c] = kKeep;
@@ -156,21 +155,15 @@ void StretchEngine::AnalyseFrame(int c) {
   }
   UseTransformSize();
   FftTransform(x, -1.0);
-  RectToPolar(x, kSize);
+  // The bins above the top one mirror those below it: a real input's.
+  RectToPolar(x, kTopBin + 1);
 
-  // Every entry is copied in below.
-  auto frame = std::make_unique<ComplexFrame>(kSize, ComplexFrame::kUnfilled);
-  if (frame->data == nullptr) {
+  auto frame = std::make_unique<SpectralFrame>(kSize);
+  if (frame->bins == nullptr) {
     inputRead[c] = clipLength;  // no memory for more frames: the analysis ends here
     return;
   }
-  std::memcpy(frame->data, x, sizeof(double) * 2 * kSize);
-  double* lastPhase = analysisPhase[c].data;
-  for (int b = 0; b <= kTopBin; ++b) {
-    const double phase = frame->data[2 * b + 1];
-    frame->data[2 * b + 1] = WrapPhase(phase - lastPhase[b]);
-    lastPhase[b] = phase;
-  }
+  frame->Store(x);
   if (!frames[c].Add(std::move(frame))) {
     inputRead[c] = clipLength;
     return;
@@ -196,10 +189,10 @@ void StretchEngine::FinishAnalysis() {
     hfc.count = frameCount;
     double lo = 0.0, hi = 0.0;
     for (int k = 0; k < frameCount; ++k) {
-      const double* bins = frames[0].At(k)->data;
+      const SpectralFrame& frame = *frames[0].At(k);
       double sum = 0.0;
       for (int b = 2; b <= kTopBin; ++b) {
-        const double weighted = b * bins[2 * b];
+        const double weighted = b * frame.Magnitude(b);
         sum += weighted * weighted;
       }
       hfc.data[k] = sum / (kTopBin + 1);
@@ -233,10 +226,9 @@ void StretchEngine::AlignSynthesisPhase() {
   for (int c = 0; c < ChannelsToProcess(); ++c) {
     lastFrame[c].Fill(0);
     if (frames[c].Count() == 0) continue;
-    // Frame 0's increments are its absolute phases (the analysis starts at 0).
-    const double* first = frames[c].At(0)->data;
+    const SpectralFrame& first = *frames[c].At(0);
     double* seed = hop[c].absolutePhase.data;
-    for (int b = 0; b <= kTopBin; ++b) seed[b] = first[2 * b + 1];
+    for (int b = 0; b <= kTopBin; ++b) seed[b] = first.Phase(b);
     mainVoice.SetPhases(c, seed);
     harmonicVoice.SetPhases(c, seed);
   }
@@ -377,8 +369,8 @@ void StretchEngine::SynthesiseFrame(int c, int frameA, int frameB) {
   FftBufferList& list = frames[c];
   frameA = Readable(frameA);
   frameB = Readable(frameB);
-  const double* a = list.At(frameA)->data;
-  const double* b = list.At(frameB)->data;
+  const SpectralFrame& a = *list.At(frameA);
+  const SpectralFrame& b = *list.At(frameB);
   const double f = frameFrac;
   const int lo = frameIndex;
   const int hi = std::min(lo + blurFrames - 1, list.Count() - 1);
@@ -396,7 +388,7 @@ void StretchEngine::SynthesiseFrame(int c, int frameA, int frameB) {
   double* m = h.mag.data;
   for (int bin = 0; bin <= kTopBin; ++bin) {
     if (blurPure) {
-      m[bin] = (1.0 - f) * a[2 * bin] + f * b[2 * bin];
+      m[bin] = (1.0 - f) * a.Magnitude(bin) + f * b.Magnitude(bin);
       from[bin] = nearer;
     } else {
       const int k = lo + TruncToInt32((hi - lo + 1) * Random());
@@ -404,14 +396,12 @@ void StretchEngine::SynthesiseFrame(int c, int frameA, int frameB) {
       const int chosen = Readable(Random() < f ? k2 : k);
       if (known) continue;
       from[bin] = chosen;
-      m[bin] = list.At(chosen)->data[2 * bin];
+      m[bin] = list.At(chosen)->Magnitude(bin);
     }
   }
   if (!known) {
-    // Entries above the top bin still hold each frame's raw phases, which for
-    // a real signal are those of bins 1 .. top - 1 with their sign turned.
     for (int bin = 1; bin < kTopBin; ++bin)
-      h.absolutePhase.data[bin] = -list.At(from[bin])->data[2 * (kSize - bin) + 1];
+      h.absolutePhase.data[bin] = list.At(from[bin])->Phase(bin);
     peaks.Find(m, kTopBin + 1);
     LockRegions(c, frameA, frameB);
     std::memcpy(lastFrame[c].data, from, sizeof(std::int32_t) * (kTopBin + 1));
@@ -451,11 +441,11 @@ void StretchEngine::LockRegions(int c, int frameA, int frameB) {
   auto coherence = [&](int peak, int start, int end, int step) {
     const int kp = from[peak] + step;
     if (kp >= list.Count()) return 0.0;
-    const double dp = list.At(kp)->data[2 * peak + 1];
+    const double dp = Increment(list, kp, peak);
     double* turn = regionTurn.data;
     for (int b = start; b < end; ++b) {
       const int k = from[b] + step;
-      turn[b - start] = k < list.Count() ? list.At(k)->data[2 * b + 1] - dp : 0.0;
+      turn[b - start] = k < list.Count() ? Increment(list, k, b) - dp : 0.0;
     }
     const double* sine = regionSine.data;
     const double* cosine = regionCosine.data;
@@ -507,15 +497,14 @@ void StretchEngine::LockRegions(int c, int frameA, int frameB) {
       advance[bin] = advanceOf(bin);
     else
       advance[bin] =
-          bin * phaseStep + WrapPhase(list.At(from[bin])->data[2 * bin + 1] - bin * phaseStep);
+          bin * phaseStep + WrapPhase(Increment(list, from[bin], bin) - bin * phaseStep);
   }
 }
 
 double StretchEngine::Advance(int c, int k, int b) const {
   const FftBufferList& list = frames[c];
-  const double* frame = list.At(k)->data;
   const double centre = b * phaseStep;
-  double offset = WrapPhase(frame[2 * b + 1] - centre);
+  double offset = WrapPhase(Increment(list, k, b) - centre);
   // The step from the frame before plays the clip as analysed.
   if (lastFrame[c].data[b] == k - 1) return centre + offset;
   // Any other step needs the frequency itself. An increment measured against
@@ -527,19 +516,23 @@ double StretchEngine::Advance(int c, int k, int b) const {
   // frame against padding too.
   if (b > 0 && b < kTopBin) {
     if (k + 1 < list.Count() && k != lastWholeFrame) {
-      const double out = WrapPhase(list.At(k + 1)->data[2 * b + 1] - centre);
+      const double out = WrapPhase(Increment(list, k + 1, b) - centre);
       if (k == firstWholeFrame || std::abs(out) < std::abs(offset)) offset = out;
     }
-    if (std::abs(offset) > phaseStep) offset = PeakOffset(frame, b) * phaseStep;
+    if (std::abs(offset) > phaseStep) offset = PeakOffset(*list.At(k), b) * phaseStep;
   }
   return centre + offset;
 }
 
-double StretchEngine::PeakOffset(const double* frame, int b) {
+double StretchEngine::Increment(const FftBufferList& list, int k, int b) {
+  return list.At(k)->Increment(k > 0 ? list.At(k - 1) : nullptr, b);
+}
+
+double StretchEngine::PeakOffset(const SpectralFrame& frame, int b) {
   const double floor = 1e-300;
-  const double l = std::log(std::max(frame[2 * (b - 1)], floor));
-  const double m = std::log(std::max(frame[2 * b], floor));
-  const double r = std::log(std::max(frame[2 * (b + 1)], floor));
+  const double l = std::log(std::max(frame.Magnitude(b - 1), floor));
+  const double m = std::log(std::max(frame.Magnitude(b), floor));
+  const double r = std::log(std::max(frame.Magnitude(b + 1), floor));
   const double curvature = l - 2.0 * m + r;
   if (!(curvature < 0.0)) return 0.0;
   return std::clamp(0.5 * (l - r) / curvature, -0.5, 0.5);

@@ -1,6 +1,6 @@
 // The time-stretch engine: a phase vocoder with whole-clip analysis. A loaded
 // clip is analysed, two hops per channel per processing call, into frames of
-// magnitude and wrapped phase increment per bin plus a transient curve; playback
+// magnitude and phase per bin plus a transient curve; playback
 // then reads those frames at a fractional position, moving at a rate and with a
 // blur that follow the curve, and resynthesises them through two voices (the
 // main one at the pitch ratio and one harmonic voice). Phases are locked to the
@@ -136,15 +136,16 @@ class StretchEngine {
   void ForgetHeldFrames();
   // Phase advance per hop of bin b read from frame k of channel c.
   double Advance(int c, int k, int b) const;
-  // Bin b's frequency offset from its centre in bins, from the shape of frame
-  // k's magnitudes around it.
-  static double PeakOffset(const double* frame, int b);
+  // Bin b's phase increment into frame k of list.
+  static double Increment(const FftBufferList& list, int k, int b);
+  // Bin b's frequency offset from its centre in bins, from the shape of the
+  // frame's magnitudes around it.
+  static double PeakOffset(const SpectralFrame& frame, int b);
   int ChannelsToProcess() const;
 
   double phaseStep;
   const AudioClip* clip = nullptr;
 
-  ResizableBuffer<double> analysisPhase[2];
   ResizableBuffer<double> inputFrame[2];
   std::int32_t inputFill[2] = {kKeep, kKeep};
   std::int32_t inputRead[2] = {0, 0};

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 #include "dsp/ComplexFrame.h"
 #include "dsp/FftBufferList.h"
 #include "dsp/ResizableBuffer.h"
+#include "dsp/SpectralFrame.h"
 #include "dsp/VariableLengthArray.h"
 #include "dsp/Window.h"
 
@@ -54,18 +56,17 @@ TEST(VariableLengthArray, KeepsElementsAcrossGrowth) {
 TEST(FftBufferList, GrowsByEightAndOwnsItsFrames) {
   FftBufferList list;
   EXPECT_EQ(list.Capacity(), 24);
-  for (int i = 0; i < 24; ++i) ASSERT_TRUE(list.Add(std::make_unique<ComplexFrame>(8)));
+  for (int i = 0; i < 24; ++i) ASSERT_TRUE(list.Add(std::make_unique<SpectralFrame>(8)));
   EXPECT_EQ(list.Capacity(), 24);
-  ComplexFrame* first = list.At(0);
-  ASSERT_TRUE(list.Add(std::make_unique<ComplexFrame>(8)));
+  SpectralFrame* first = list.At(0);
+  ASSERT_TRUE(list.Add(std::make_unique<SpectralFrame>(16)));
   EXPECT_EQ(list.Capacity(), 33);
   EXPECT_EQ(list.Count(), 25);
   EXPECT_EQ(list.At(0), first);
+  EXPECT_EQ(list.At(24)->BinCount(), 9);
   list.Clear();
   EXPECT_EQ(list.Count(), 0);
   EXPECT_EQ(list.Capacity(), 33);
-  ASSERT_TRUE(list.Add(std::make_unique<ComplexFrame>()));
-  EXPECT_EQ(list.At(0)->size, 512);
 }
 
 TEST(ComplexFrame, ZeroFilledOfTheRequestedSize) {
@@ -73,53 +74,61 @@ TEST(ComplexFrame, ZeroFilledOfTheRequestedSize) {
   ASSERT_NE(frame.data, nullptr);
   EXPECT_EQ(frame.size, 4096);
   for (int i = 0; i < 2 * 4096; ++i) ASSERT_EQ(frame.data[i], 0.0);
+  EXPECT_EQ(ComplexFrame().size, 512);
   ComplexFrame none(0);
   EXPECT_EQ(none.data, nullptr);
   EXPECT_EQ(none.size, 0);
 }
 
-TEST(Window, HannShapesAndSynthesisScale) {
-  Window fresh;
-  EXPECT_EQ(fresh.type, Window::kRectangular);
-  EXPECT_EQ(fresh.length, 4);
-  EXPECT_EQ(fresh.values.capacity, 36);
-  EXPECT_EQ(fresh.values.data[3], 1.0);
-
-  Window periodic;
-  ASSERT_TRUE(periodic.MakeHann(4096, true));
-  EXPECT_EQ(periodic.type, Window::kHannPeriodic);
-  EXPECT_EQ(periodic.values.data[0], 0.0);
-  EXPECT_EQ(periodic.values.data[2048], 1.0);
-  EXPECT_NEAR(periodic.values.data[1024], 0.5, 1e-15);
-  EXPECT_GT(periodic.values.data[4095], 0.0);
-
-  Window symmetric;
-  ASSERT_TRUE(symmetric.MakeHann(4096, false));
-  EXPECT_EQ(symmetric.type, Window::kHannSymmetric);
-  EXPECT_EQ(symmetric.values.data[0], 0.0);
-  EXPECT_EQ(symmetric.values.data[4095], 0.0);
-
-  // The periodic window's squares overlap-add to a constant at a hop of a
-  // quarter (the symmetric one's do not); scaling divides every value.
-  for (int i = 0; i < 1024; ++i) {
-    double sum = 0;
-    for (int k = 0; k < 4; ++k) sum += std::pow(periodic.values.data[i + 1024 * k], 2);
-    ASSERT_NEAR(sum, 1.5, 1e-12) << i;
+// Phases go in as radians and come out within a 32-bit step of a turn; the
+// increments between frames wrap into [-pi, pi) and add up, frame after
+// frame, to the last phase without drifting.
+TEST(SpectralFrame, KeepsTheUpperHalfOfTheBinsWithPhasesToANanoradian) {
+  SpectralFrame frame(4096);
+  ASSERT_NE(frame.bins, nullptr);
+  EXPECT_EQ(frame.BinCount(), 2049);
+  for (int b = 0; b < frame.BinCount(); ++b) {
+    ASSERT_EQ(frame.Magnitude(b), 0.0);
+    ASSERT_EQ(frame.Phase(b), 0.0);
   }
-  Window synthesis;
-  ASSERT_TRUE(synthesis.MakeHann(4096, true));
-  synthesis.Scale(2.0 / (2048 * 4));
-  EXPECT_EQ(synthesis.values.data[2048], 1.0 / 4096);
+  EXPECT_EQ(SpectralFrame(0).bins, nullptr);
+  EXPECT_EQ(SpectralFrame(-8).size, 0);
 
-  // Between its values the window follows its own curve, scale included, and
-  // is 0 outside.
-  EXPECT_NEAR(synthesis.At(2048.0), 1.0 / 4096, 1e-18);
-  EXPECT_NEAR(synthesis.At(1000.0), synthesis.values.data[1000], 1e-18);
-  EXPECT_NEAR(periodic.At(1024.5), 0.5 - 0.5 * std::cos(2 * kPi * 1024.5 / 4096), 1e-15);
-  EXPECT_NEAR(symmetric.At(4095.0), 0.0, 1e-15);
-  EXPECT_EQ(periodic.At(-0.5), 0.0);
-  EXPECT_EQ(periodic.At(4095.5), 0.0);
-  EXPECT_FALSE(synthesis.MakeHann(1, true));
+  std::vector<double> polar(2 * 2049);
+  for (int b = 0; b < 2049; ++b) {
+    polar[2 * b] = 1e-30 + b * 1234.5;
+    polar[2 * b + 1] = -kPi + b * (2 * kPi / 2048);  // -pi .. pi
+  }
+  frame.Store(polar.data());
+  for (int b = 0; b < 2049; ++b) {
+    ASSERT_NEAR(frame.Magnitude(b), polar[2 * b], polar[2 * b] * 6e-8) << b;
+    ASSERT_NEAR(std::remainder(frame.Phase(b) - polar[2 * b + 1], 2 * kPi), 0.0, 1e-9) << b;
+    ASSERT_GE(frame.Phase(b), -kPi);
+    ASSERT_LT(frame.Phase(b), kPi);
+  }
+  // Whole turns drop out.
+  EXPECT_NEAR(SpectralFrame::TurnsToRadians(SpectralFrame::RadiansToTurns(0.25 + 2e3 * kPi)),
+              0.25, 1e-9);
+  EXPECT_NEAR(SpectralFrame::TurnsToRadians(SpectralFrame::RadiansToTurns(-3 * kPi + 0.5)),
+              -kPi + 0.5, 1e-9);
+
+  // A partial turning 3.5 rad per frame for 100000 frames: every increment
+  // wraps to -2.783 rad, and their sum lands on the last phase.
+  const double step = 3.5;
+  std::vector<double> one(2 * 2049, 0.0);
+  SpectralFrame before(4096), after(4096);
+  double sum = 0.0;
+  for (int k = 0; k < 100000; ++k) {
+    one[1] = std::remainder(k * step, 2 * kPi);
+    before.Store(one.data());
+    std::swap(before.bins, after.bins);
+    const double increment = after.Increment(k > 0 ? &before : nullptr, 0);
+    if (k > 0) {
+      ASSERT_NEAR(increment, step - 2 * kPi, 1e-8) << k;
+    }
+    sum = std::remainder(sum + increment, 2 * kPi);
+  }
+  EXPECT_NEAR(std::remainder(sum - 99999 * step, 2 * kPi), 0.0, 1e-9);
 }
 
 }  // namespace

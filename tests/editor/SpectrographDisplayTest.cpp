@@ -24,16 +24,16 @@ class SpectrographTest : public EditorTest {
     display = Attach(std::make_unique<SpectrographDisplay>(&plug, kRect));
   }
 
-  // A frame of n entries whose bin k reads levelDb(k) on the display (bin 0
-  // is measured as m / n, the others as 2 m / n). Every phase is large, so
-  // that a phase read as a magnitude would show.
+  // A frame of a size-n transform whose bin k reads levelDb(k) on the display
+  // (bin 0 is measured as m / n, the others as 2 m / n). Every phase is near a
+  // half turn, so that a phase read as a magnitude would show.
   void AddFrame(int n, const std::function<double(int)>& levelDb) {
-    auto frame = std::make_unique<ComplexFrame>(n);
+    auto frame = std::make_unique<SpectralFrame>(n);
     for (int k = 0; k <= n / 2; ++k) {
       const double db = levelDb(k);
       const double ratio = db == kSilent ? 0.0 : std::pow(10.0, db / 20.0);
-      frame->data[2 * k] = ratio * (k == 0 ? n : n / 2.0);
-      frame->data[2 * k + 1] = 1e9;
+      frame->bins[k].magnitude = static_cast<float>(ratio * (k == 0 ? n : n / 2.0));
+      frame->bins[k].phase = 0x7fffffff;
     }
     frames.Add(std::move(frame));
   }

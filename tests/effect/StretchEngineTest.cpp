@@ -100,12 +100,27 @@ TEST(StretchEngine, AnalysisFrameCountsAndFirstFrame) {
   EXPECT_EQ(engine.frames[1].Count(), 0);  // mono: one channel analysed
 
   // An impulse at sample 0 sits at 3072 of the first frame: every magnitude is
-  // the window there (0.5) and bin 1's phase increment is its absolute phase.
+  // the window there (0.5), bin b's phase is b quarter turns, and the first
+  // frame's increments are its phases. In the second frame the impulse sits a
+  // hop earlier, at 2048: each bin turns by b quarter turns more.
   FillClip(clip, 1, 1024, [](int, int i) { return i == 0 ? 1.0 : 0.0; });
   Analyse(engine, clip);
-  const double* first = engine.frames[0].At(0)->data;
-  for (int b = 0; b <= 2048; ++b) ASSERT_NEAR(first[2 * b], 0.5, 1e-12) << b;
-  EXPECT_NEAR(first[3], 0.5 * kPi, 1e-12);
+  ASSERT_EQ(engine.frames[0].Count(), 1);
+  const SpectralFrame& first = *engine.frames[0].At(0);
+  ASSERT_EQ(first.BinCount(), 2049);
+  for (int b = 0; b <= 2048; ++b) {
+    ASSERT_NEAR(first.Magnitude(b), 0.5, 1e-7) << b;
+    ASSERT_NEAR(std::remainder(first.Phase(b) - b * 0.5 * kPi, 2 * kPi), 0.0, 1e-9) << b;
+    ASSERT_EQ(first.Increment(nullptr, b), first.Phase(b));
+  }
+  FillClip(clip, 1, 2048, [](int, int i) { return i == 0 ? 1.0 : 0.0; });
+  Analyse(engine, clip);
+  ASSERT_EQ(engine.frames[0].Count(), 2);
+  const SpectralFrame& second = *engine.frames[0].At(1);
+  for (int b = 1; b < 2048; ++b) {
+    const double increment = second.Increment(engine.frames[0].At(0), b);
+    ASSERT_NEAR(std::remainder(increment - b * 0.5 * kPi, 2 * kPi), 0.0, 1e-9) << b;
+  }
 }
 
 TEST(StretchEngine, TransientCurveShapesAndGuards) {
