@@ -1,6 +1,7 @@
 #include "effect/Stretch.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -11,6 +12,11 @@
 namespace {
 
 using D = StretchDisplays;
+
+// Analysis takes at most this share of a processing call's block duration
+// (beyond its two hops a channel), leaving the rest of the host's deadline
+// to the host and to other plug-ins.
+constexpr double kAnalysisShareOfBlock = 0.2;
 
 void FormatValue(char (&text)[32], const char* format, double value) {
   std::snprintf(text, sizeof text, format, value);
@@ -165,6 +171,7 @@ void Stretch::SwitchToSpare() {
   // FeedDisplays hands them back once they are complete.
   displays.DetachSpectrumFrames();
   engine.ResetAnalysis(&clip, TruncToInt32(clip.length));
+  overviewColumns = 0;
   engine.ClearOutputHops();
   // An empty clip has nothing to analyse: the displays follow it at once.
   if (engine.clipLength < 1) engine.FinishAnalysis();
@@ -173,6 +180,7 @@ void Stretch::SwitchToSpare() {
 // --- The processing loop ---------------------------------------------------
 
 void Stretch::ProcessBlock(double** /*inputs*/, double** outputs, int frames) {
+  const auto started = std::chrono::steady_clock::now();
   const bool playing = IsHostPlaying();
   stateJustLoaded = false;
   const int n = std::max(frames, 0);
@@ -190,15 +198,21 @@ void Stretch::ProcessBlock(double** /*inputs*/, double** outputs, int frames) {
     const int total = engine.clipLength;
     displays.SetValue(D::kProgressBar,
                       total > 0 ? static_cast<double>(engine.analysisProgress) / total : 0.0);
-    if (engine.analysisProgress >= engine.clipLength) {
-      engine.FinishAnalysis();
-    } else if (IsHostRenderingOffline()) {
+    if (IsHostRenderingOffline()) {
       // Without a deadline the whole analysis runs now: an export made right
       // after loading starts with the clip instead of silence.
       while (engine.analysisProgress < engine.clipLength) engine.AnalyseStep();
       engine.FinishAnalysis();
+    } else if (engine.analysisProgress < engine.clipLength) {
+      // The call takes a share of the block's duration, whatever the host's
+      // block size, and the overview follows the samples analysed so far.
+      const std::chrono::duration<double> budget(kAnalysisShareOfBlock * n / sampleRate);
+      engine.AnalyseStep(started +
+                         std::chrono::duration_cast<std::chrono::steady_clock::duration>(budget));
+      overviewColumns =
+          displays.waveform.FillOverview(clip.left, overviewColumns, engine.analysisProgress);
     } else {
-      engine.AnalyseStep();
+      engine.FinishAnalysis();
     }
   } else {
     displays.Hide(D::kProgressBar, true);
@@ -279,7 +293,9 @@ void Stretch::RefreshDisplays(int n, int length) {
 // spectrograph's source follow the new clip.
 void Stretch::FeedDisplays() {
   RunContourFeed();
-  displays.waveform.FillOverview(clips[currentClip].left);
+  const ExtensibleSampleBuffer<double>& left = clips[currentClip].left;
+  overviewColumns = displays.waveform.FillOverview(left, overviewColumns, left.length);
+  D::MarkDirty(displays.waveform.revision);
   displays.AttachSpectrumFrames(&engine.frames[0]);
 }
 

@@ -120,6 +120,8 @@ class Stretch : public IEffectVst, public IStretchForEditor {
   double sampleRate = 44100.0;
   int tenthSecondFrames = 32;
   int displayCountdown = 4410;
+  // The waveform overview's columns filled from the clip under analysis.
+  int overviewColumns = 0;
 
   AudioFile clips[2];
   int currentClip = 0;

@@ -64,26 +64,27 @@ bool StretchDisplays::TakeChosenFile() {
   return chosen;
 }
 
-void StretchDisplays::ColumnDisplay::FillOverview(const ExtensibleSampleBuffer<double>& samples) {
-  const int length = samples.length;
+int StretchDisplays::ColumnDisplay::FillOverview(const ExtensibleSampleBuffer<double>& samples,
+                                                 int from, int available) {
+  const std::int64_t length = samples.length;
   const double s = static_cast<double>(length) / kColumns;
   const int whole = TruncToInt32(s);
-  int extra = TruncToInt32((s - whole) * kColumns + 0.5);
-  int position = 0;
-  for (int column = 0; column < kColumns; ++column) {
-    int take = std::max(whole, 1);
-    if (extra > 0) {
-      ++take;
-      --extra;
-    }
+  const int extra = TruncToInt32((s - whole) * kColumns + 0.5);
+  const int run = std::max(whole, 1);
+  int column = std::max(from, 0);
+  for (; column < kColumns; ++column) {
+    // The first `extra` runs are one sample longer.
+    const std::int64_t start = static_cast<std::int64_t>(column) * run + std::min(column, extra);
+    const std::int64_t end = std::min(start + run + (column < extra ? 1 : 0), length);
+    if (end > available) break;
     double largest = 0.0;
-    for (int k = 0; k < take && position < length; ++k, ++position) {
-      const double v = samples.At(position);
-      largest = k == 0 ? v : std::max(largest, v);
+    for (std::int64_t p = start; p < end; ++p) {
+      const double v = samples.At(static_cast<std::int32_t>(p));
+      largest = p == start ? v : std::max(largest, v);
     }
     values[column] = largest;
   }
-  MarkDirty(revision);
+  return column;
 }
 
 void StretchDisplays::ColumnDisplay::FillCurve(const double* curve, int count) {

@@ -52,8 +52,10 @@ class StretchDisplays {
 
     // Each column the largest signed sample of its run of the buffer; runs
     // spread the remainder over the first columns, and columns past the end
-    // read 0.
-    void FillOverview(const ExtensibleSampleBuffer<double>& samples);
+    // read 0. Fills the columns from `from` on whose runs lie wholly below
+    // sample `available` and answers the next column to fill; the revision is
+    // left to the caller.
+    int FillOverview(const ExtensibleSampleBuffer<double>& samples, int from, int available);
     // Each value lands in the column its index starts in; a column takes the
     // largest value landing there and 0 when none does.
     void FillCurve(const double* curve, int count);

@@ -123,20 +123,29 @@ void StretchEngine::ResetAnalysis(const AudioClip* newClip, int length) {
   playPosition = 0.0;
   analysisProgress = 0;
   analysisPending = true;
+  // One value per frame of channel 0, made as the frame is; room for them all
+  // now (without it, FinishAnalysis leaves the curve empty).
+  hfc.count = 0;
+  hfc.Resize((clipLength + kHop - 1) / kHop);
 }
 
 int StretchEngine::ChannelsToProcess() const {
   return clip != nullptr && clip->channels > 1 ? 2 : 1;
 }
 
-void StretchEngine::AnalyseStep() {
+void StretchEngine::AnalyseStep(std::chrono::steady_clock::time_point deadline) {
   if (!configured || clip == nullptr) return;
-  for (int c = 0; c < ChannelsToProcess(); ++c)
-    for (int k = 0; k < 2 && inputRead[c] < clipLength; ++k) AnalyseFrame(c);
+  for (int round = 0;; ++round) {
+    if (round >= 2 && std::chrono::steady_clock::now() >= deadline) break;
+    bool more = false;
+    for (int c = 0; c < ChannelsToProcess(); ++c) more = AnalyseFrame(c) || more;
+    if (!more) break;
+  }
   analysisProgress = inputRead[0];
 }
 
-void StretchEngine::AnalyseFrame(int c) {
+bool StretchEngine::AnalyseFrame(int c) {
+  if (inputRead[c] >= clipLength) return false;
   const ExtensibleSampleBuffer<double>& source = c == 0 ? clip->left : clip->right;
   double* input = inputFrame[c].data;
   while (inputFill[c] < kSize) {
@@ -161,14 +170,23 @@ void StretchEngine::AnalyseFrame(int c) {
   auto frame = std::make_unique<SpectralFrame>(kSize);
   if (frame->bins == nullptr) {
     inputRead[c] = clipLength;  // no memory for more frames: the analysis ends here
-    return;
+    return false;
   }
   frame->Store(x);
   if (!frames[c].Add(std::move(frame))) {
     inputRead[c] = clipLength;
-    return;
+    return false;
+  }
+  if (c == 0 && hfc.count < hfc.capacity) {
+    double sum = 0.0;
+    for (int b = 2; b <= kTopBin; ++b) {
+      const double weighted = b * x[2 * b];
+      sum += weighted * weighted;
+    }
+    hfc.data[hfc.count++] = sum / (kTopBin + 1);
   }
   std::memmove(input, input + kHop, sizeof(double) * kKeep);
+  return true;
 }
 
 void StretchEngine::SetRegion(double startFraction, double endFraction) {
@@ -185,17 +203,9 @@ void StretchEngine::FinishAnalysis() {
   sampleCount = clipLength;
   SetRegion(regionStartFraction, regionEndFraction);
 
-  if (hfc.Resize(frameCount)) {
-    hfc.count = frameCount;
+  if (hfc.count == frameCount) {
     double lo = 0.0, hi = 0.0;
     for (int k = 0; k < frameCount; ++k) {
-      const SpectralFrame& frame = *frames[0].At(k);
-      double sum = 0.0;
-      for (int b = 2; b <= kTopBin; ++b) {
-        const double weighted = b * frame.Magnitude(b);
-        sum += weighted * weighted;
-      }
-      hfc.data[k] = sum / (kTopBin + 1);
       lo = k == 0 ? hfc.data[k] : std::min(lo, hfc.data[k]);
       hi = k == 0 ? hfc.data[k] : std::max(hi, hfc.data[k]);
     }

@@ -1,6 +1,6 @@
 // The time-stretch engine: a phase vocoder with whole-clip analysis. A loaded
-// clip is analysed, two hops per channel per processing call, into frames of
-// magnitude and phase per bin plus a transient curve; playback
+// clip is analysed, as many hops per processing call as a time budget allows,
+// into frames of magnitude and phase per bin plus a transient curve; playback
 // then reads those frames at a fractional position, moving at a rate and with a
 // blur that follow the curve, and resynthesises them through two voices (the
 // main one at the pitch ratio and one harmonic voice). Phases are locked to the
@@ -14,6 +14,7 @@
 // different instances may run on different threads at once.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -62,9 +63,12 @@ class StretchEngine {
   // A new clip becomes current: frames, phases and the overlap-add tail
   // cleared, analysis pending.
   void ResetAnalysis(const AudioClip* clip, int clipLength);
-  // Analyses up to two more frames per channel.
-  void AnalyseStep();
-  // Region, high-frequency content and transient curve; ends the analysis.
+  // Analyses two more frames per channel, then more (a frame per channel at a
+  // time) until the clock reaches the deadline; the default deadline asks for
+  // the two alone.
+  void AnalyseStep(std::chrono::steady_clock::time_point deadline = {});
+  // Region, normalised high-frequency content and transient curve; ends the
+  // analysis. Its work grows with the frame count, a few operations a frame.
   void FinishAnalysis();
   void RebuildTransientCurve();
   // n samples of stretched output per channel; the right channel is only
@@ -120,7 +124,8 @@ class StretchEngine {
   VariableLengthArray<double, 32> transientCurve;
 
  private:
-  void AnalyseFrame(int channel);
+  // Analyses channel's next frame; false when the analysis of the clip ended.
+  bool AnalyseFrame(int channel);
   void AlignSynthesisPhase();
   void NextHop();
   void SynthesiseFrame(int channel, int frameA, int frameB);

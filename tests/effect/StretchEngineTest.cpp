@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <new>
@@ -98,6 +99,15 @@ TEST(StretchEngine, AnalysisFrameCountsAndFirstFrame) {
   EXPECT_EQ(engine.analysisProgress, 2048);
   EXPECT_EQ(engine.frames[0].Count(), 2);
   EXPECT_EQ(engine.frames[1].Count(), 0);  // mono: one channel analysed
+  // With time to spare, a step goes on to the clip's end, and no further.
+  engine.AnalyseStep(std::chrono::steady_clock::now() + std::chrono::seconds(60));
+  EXPECT_EQ(engine.analysisProgress, 10000);
+  EXPECT_EQ(engine.frames[0].Count(), 10);
+  engine.AnalyseStep(std::chrono::steady_clock::now() + std::chrono::seconds(60));
+  EXPECT_EQ(engine.frames[0].Count(), 10);
+  engine.FinishAnalysis();
+  EXPECT_EQ(engine.hfc.count, 10);
+  EXPECT_EQ(engine.transientCurve.count, 10);
 
   // An impulse at sample 0 sits at 3072 of the first frame: every magnitude is
   // the window there (0.5), bin b's phase is b quarter turns, and the first

@@ -782,12 +782,38 @@ TEST(VolumeContour, SegmentsSkipVerticalStepsAndEvaluateInOrder) {
   EXPECT_NEAR(contour.GainAt(1.5), -4.0, 1e-12);
 }
 
+// The overview is filled as the analysis reads the clip: a column waits for
+// the last sample of its run, and filling in pieces gives what filling at once
+// does.
+TEST(StretchDisplays, OverviewFilledInPiecesAsSamplesArrive) {
+  ExtensibleSampleBuffer<double> samples;
+  std::vector<double> ramp(1234);
+  for (int i = 0; i < 1234; ++i) ramp[i] = std::sin(i * 0.01) * (i % 7);
+  samples.Append(1234, ramp.data());
+  StretchDisplays once, pieces;
+  EXPECT_EQ(once.waveform.FillOverview(samples, 0, 1234), 500);
+  // Runs of three samples for the first 234 columns, then of two.
+  EXPECT_EQ(pieces.waveform.FillOverview(samples, 0, 5), 1);
+  EXPECT_EQ(pieces.waveform.FillOverview(samples, 1, 6), 2);
+  EXPECT_EQ(pieces.waveform.FillOverview(samples, 2, 703), 234);
+  EXPECT_EQ(pieces.waveform.FillOverview(samples, 234, 704), 235);
+  int next = 235;
+  for (int available = 800; available <= 1234; available += 100)
+    next = pieces.waveform.FillOverview(samples, next, std::min(available, 1234));
+  next = pieces.waveform.FillOverview(samples, next, 1234);
+  EXPECT_EQ(next, 500);
+  for (int column = 0; column < 500; ++column)
+    ASSERT_EQ(pieces.waveform.values[column], once.waveform.values[column]) << column;
+  EXPECT_EQ(once.waveform.values[0], std::max({ramp[0], ramp[1], ramp[2]}));
+  EXPECT_EQ(once.waveform.values[499], std::max(ramp[1232], ramp[1233]));
+}
+
 TEST(StretchDisplays, ColumnsOfShortClipsAndSparseCurves) {
   StretchDisplays displays;
   ExtensibleSampleBuffer<double> samples;
   const double few[3] = {-0.5, -0.25, 0.75};
   samples.Append(3, few);
-  displays.waveform.FillOverview(samples);
+  EXPECT_EQ(displays.waveform.FillOverview(samples, 0, 3), 500);
   // Three samples left over: each of the first three columns takes one more
   // than none, so two columns hold samples; the largest signed value counts.
   EXPECT_EQ(displays.waveform.values[0], -0.25);
