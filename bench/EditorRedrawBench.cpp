@@ -76,14 +76,14 @@ void AttachScene(HeadlessCanvas& canvas, Images& images) {
 // Frames of a clip with a falling tone over pink-ish noise.
 void FillFrames(FftBufferList& frames, int count, int n) {
   for (int f = 0; f < count; ++f) {
-    auto frame = std::make_unique<SpectralFrame>(n);
+    SpectralFrame* frame = frames.Append(n);
+    if (frame == nullptr) return;
     const int tone = 40 + (count - f) * 3;
     for (int k = 0; k <= n / 2; ++k) {
       const double noise = n * 0.01 / (1.0 + k) * (1.0 + 0.5 * std::sin(f * 0.37 + k * 1.3));
       frame->bins[k].magnitude = static_cast<float>(std::abs(k - tone) < 3 ? n * 0.25 : noise);
       frame->bins[k].phase = SpectralFrame::RadiansToTurns(k * 0.5);
     }
-    frames.Add(std::move(frame));
   }
 }
 

@@ -1,30 +1,54 @@
 // The owning list of analysed spectral frames of one channel. Frames are added
-// while a clip is analysed and destroyed by Clear when another is loaded; the
-// engine and the spectrograph read them by index. Single owner, no lock.
+// while a clip is analysed (on the audio thread) and dropped by Clear when
+// another is loaded; the engine and the spectrograph read them by index.
+// Frames and their bins are carved out of blocks of whole pages, each holding
+// kFramesPerBlock frames, which the list keeps from one clip to the next:
+// Reserve takes what a clip needs from the system ahead of the analysis, so
+// that the audio thread neither asks the system for memory nor meets a page
+// that was never written. Single owner, no lock.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <memory>
 
 #include "dsp/SpectralFrame.h"
 #include "dsp/VariableLengthArray.h"
 
 class FftBufferList {
  public:
+  static constexpr int kFramesPerBlock = 32;
+
   FftBufferList();
   FftBufferList(const FftBufferList&) = delete;
   FftBufferList& operator=(const FftBufferList&) = delete;
   virtual ~FftBufferList();
 
-  // Takes the frame; false (and the frame destroyed) when there is no room.
-  bool Add(std::unique_ptr<SpectralFrame> frame);
-  // Destroys every frame; the capacity stays.
+  // Blocks for `frames` frames of a transform of size transformSize, taken
+  // and written once now; blocks beyond them are given back. For an empty
+  // list. False when the memory cannot be had: Append then takes blocks as
+  // it goes, and fails where the system has none.
+  bool Reserve(int frames, int transformSize);
+  // A new frame of a transform of size transformSize at the end of the list,
+  // its bins zeroed; null (and the list as it was) when there is no memory or
+  // the size is not positive.
+  SpectralFrame* Append(int transformSize);
+  // Drops every frame; the blocks and the capacity stay for the next clip.
   void Clear();
   int Count() const { return items.count; }
   int Capacity() const { return items.capacity; }
   SpectralFrame* At(int i) const { return items.data[i]; }
 
  private:
+  struct Block {
+    unsigned char* memory;
+    std::size_t bytes, used;
+  };
+
+  // Gives back blocks from the first'th on.
+  void FreeBlocks(int first);
+
   // Grows to eight entries past what it must hold; new entries are null.
   VariableLengthArray<SpectralFrame*, 8> items;
+  VariableLengthArray<Block, 8> blocks;
+  std::int32_t filling = 0;  // the block Append carves from
 };

@@ -1,15 +1,6 @@
 #include "dsp/SpectralFrame.h"
 
 #include <cmath>
-#include <new>
-
-SpectralFrame::SpectralFrame(int transformSize) {
-  if (transformSize <= 0) return;
-  bins = new (std::nothrow) Bin[transformSize / 2 + 1]();
-  if (bins != nullptr) size = transformSize;
-}
-
-SpectralFrame::~SpectralFrame() { delete[] bins; }
 
 void SpectralFrame::Store(const double* polar) {
   const int count = BinCount();

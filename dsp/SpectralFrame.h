@@ -4,7 +4,8 @@
 // difference of two such fractions, which wraps by itself: summed over frames
 // it telescopes to the last phase exactly, and each phase is off by under
 // 1e-9 rad. Written once by the analysis, then only read (by the engine on the
-// audio thread and the spectrograph inside its lease). Owns its array.
+// audio thread and the spectrograph inside its lease). A view: the
+// FftBufferList that makes a frame owns it and its bins.
 #pragma once
 
 #include <cstdint>
@@ -16,14 +17,15 @@ class SpectralFrame {
     std::uint32_t phase;  // turns * 2^32, modulo 2^32
   };
 
-  // The bins of a transform of size transformSize, zeroed. When the array
-  // cannot be had, bins is null and size 0.
-  explicit SpectralFrame(int transformSize);
+  // Bins needed for a transform of size transformSize.
+  static int BinCount(int transformSize) { return transformSize / 2 + 1; }
+
+  // Reads and writes the BinCount(transformSize) bins at storage.
+  SpectralFrame(Bin* storage, int transformSize) : bins(storage), size(transformSize) {}
   SpectralFrame(const SpectralFrame&) = delete;
   SpectralFrame& operator=(const SpectralFrame&) = delete;
-  ~SpectralFrame();
 
-  int BinCount() const { return size / 2 + 1; }
+  int BinCount() const { return BinCount(size); }
   // Stores the first BinCount() (magnitude, phase) pairs of polar, phases in
   // radians.
   void Store(const double* polar);
@@ -42,8 +44,8 @@ class SpectralFrame {
     return static_cast<std::int32_t>(turns) * kRadiansPerStep;
   }
 
-  Bin* bins = nullptr;
-  std::int32_t size = 0;  // the transform size N
+  Bin* const bins;
+  const std::int32_t size;  // the transform size N
 
  private:
   static constexpr double kRadiansPerStep = 6.283185307179586476925 / 4294967296.0;

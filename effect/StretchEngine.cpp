@@ -109,8 +109,12 @@ bool StretchEngine::Reconfigure() {
 void StretchEngine::ResetAnalysis(const AudioClip* newClip, int length) {
   clip = newClip;
   clipLength = std::max(length, 0);
+  const int expectedFrames = (clipLength + kHop - 1) / kHop;
   for (int c = 0; c < 2; ++c) {
     frames[c].Clear();
+    // Without the room, the analysis takes memory as it goes (and ends early
+    // where there is none).
+    frames[c].Reserve(c < ChannelsToProcess() ? expectedFrames : 0, kSize);
     Zero(inputFrame[c]);
     lastFrame[c].Fill(0);
     inputFill[c] = kKeep;
@@ -126,7 +130,7 @@ void StretchEngine::ResetAnalysis(const AudioClip* newClip, int length) {
   // One value per frame of channel 0, made as the frame is; room for them all
   // now (without it, FinishAnalysis leaves the curve empty).
   hfc.count = 0;
-  hfc.Resize((clipLength + kHop - 1) / kHop);
+  hfc.Resize(expectedFrames);
 }
 
 int StretchEngine::ChannelsToProcess() const {
@@ -167,16 +171,12 @@ bool StretchEngine::AnalyseFrame(int c) {
   // The bins above the top one mirror those below it: a real input's.
   RectToPolar(x, kTopBin + 1);
 
-  auto frame = std::make_unique<SpectralFrame>(kSize);
-  if (frame->bins == nullptr) {
+  SpectralFrame* frame = frames[c].Append(kSize);
+  if (frame == nullptr) {
     inputRead[c] = clipLength;  // no memory for more frames: the analysis ends here
     return false;
   }
   frame->Store(x);
-  if (!frames[c].Add(std::move(frame))) {
-    inputRead[c] = clipLength;
-    return false;
-  }
   if (c == 0 && hfc.count < hfc.capacity) {
     double sum = 0.0;
     for (int b = 2; b <= kTopBin; ++b) {

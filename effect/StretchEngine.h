@@ -61,7 +61,8 @@ class StretchEngine {
   // kept and playback restarts from the first one.
   bool Reconfigure();
   // A new clip becomes current: frames, phases and the overlap-add tail
-  // cleared, analysis pending.
+  // cleared, analysis pending. The memory for its frames is taken here, on
+  // the loading thread, so that the analysis on the audio thread finds it.
   void ResetAnalysis(const AudioClip* clip, int clipLength);
   // Analyses two more frames per channel, then more (a frame per channel at a
   // time) until the clock reaches the deadline; the default deadline asks for

@@ -53,20 +53,70 @@ TEST(VariableLengthArray, KeepsElementsAcrossGrowth) {
   EXPECT_EQ(rows.capacity, 10);
 }
 
-TEST(FftBufferList, GrowsByEightAndOwnsItsFrames) {
+// Frames come zeroed, stay where they are as the list grows past its pointer
+// array and its blocks, and may differ in size.
+TEST(FftBufferList, GrowsByEightAndKeepsItsFramesInPlace) {
   FftBufferList list;
   EXPECT_EQ(list.Capacity(), 24);
-  for (int i = 0; i < 24; ++i) ASSERT_TRUE(list.Add(std::make_unique<SpectralFrame>(8)));
+  EXPECT_EQ(list.Append(0), nullptr);
+  EXPECT_EQ(list.Count(), 0);
+  for (int i = 0; i < 24; ++i) ASSERT_NE(list.Append(8), nullptr);
   EXPECT_EQ(list.Capacity(), 24);
   SpectralFrame* first = list.At(0);
-  ASSERT_TRUE(list.Add(std::make_unique<SpectralFrame>(16)));
+  first->bins[4].magnitude = 2.5f;
+  ASSERT_NE(list.Append(16), nullptr);
   EXPECT_EQ(list.Capacity(), 33);
   EXPECT_EQ(list.Count(), 25);
   EXPECT_EQ(list.At(0), first);
   EXPECT_EQ(list.At(24)->BinCount(), 9);
+  for (int i = 0; i < 3 * FftBufferList::kFramesPerBlock; ++i) {
+    SpectralFrame* frame = list.Append(4096);
+    ASSERT_NE(frame, nullptr);
+    ASSERT_EQ(frame->size, 4096);
+    for (int b = 0; b < 2049; ++b) ASSERT_EQ(frame->Magnitude(b), 0.0) << i;
+    frame->bins[0].magnitude = static_cast<float>(i);
+    frame->bins[2048].phase = static_cast<std::uint32_t>(i);
+  }
+  for (int i = 0; i < 3 * FftBufferList::kFramesPerBlock; ++i) {
+    ASSERT_EQ(list.At(25 + i)->Magnitude(0), i);
+    ASSERT_EQ(list.At(25 + i)->bins[2048].phase, static_cast<std::uint32_t>(i));
+  }
+  EXPECT_EQ(first->Magnitude(4), 2.5);
   list.Clear();
   EXPECT_EQ(list.Count(), 0);
-  EXPECT_EQ(list.Capacity(), 33);
+  EXPECT_EQ(list.Capacity(), 123);
+  ASSERT_NE(list.Append(4096), nullptr);
+  EXPECT_EQ(list.At(0)->Magnitude(0), 0.0);
+}
+
+// Memory reserved for one clip serves the next: frames of a reused block come
+// zeroed again, and a list that is not empty takes no reservation.
+TEST(FftBufferList, ReservedBlocksServeTheNextClipZeroed) {
+  FftBufferList list;
+  ASSERT_TRUE(list.Reserve(70, 4096));
+  EXPECT_GE(list.Capacity(), 70);
+  for (int i = 0; i < 70; ++i) {
+    SpectralFrame* frame = list.Append(4096);
+    ASSERT_NE(frame, nullptr);
+    for (int b = 0; b < 2049; ++b) frame->bins[b] = {1.0f, 7u};
+  }
+  EXPECT_FALSE(list.Reserve(10, 4096));
+  list.Clear();
+  ASSERT_TRUE(list.Reserve(40, 4096));
+  for (int i = 0; i < 80; ++i) {  // past the reservation: blocks are taken as needed
+    SpectralFrame* frame = list.Append(4096);
+    ASSERT_NE(frame, nullptr);
+    for (int b = 0; b < 2049; ++b) {
+      ASSERT_EQ(frame->Magnitude(b), 0.0) << i;
+      ASSERT_EQ(frame->Phase(b), 0.0) << i;
+    }
+    frame->bins[0].magnitude = static_cast<float>(i);
+  }
+  for (int i = 0; i < 80; ++i) ASSERT_EQ(list.At(i)->Magnitude(0), i);
+  list.Clear();
+  ASSERT_TRUE(list.Reserve(3, 64));  // another size: the old blocks go
+  ASSERT_NE(list.Append(64), nullptr);
+  EXPECT_EQ(list.At(0)->BinCount(), 33);
 }
 
 TEST(ComplexFrame, ZeroFilledOfTheRequestedSize) {
@@ -84,15 +134,10 @@ TEST(ComplexFrame, ZeroFilledOfTheRequestedSize) {
 // increments between frames wrap into [-pi, pi) and add up, frame after
 // frame, to the last phase without drifting.
 TEST(SpectralFrame, KeepsTheUpperHalfOfTheBinsWithPhasesToANanoradian) {
-  SpectralFrame frame(4096);
-  ASSERT_NE(frame.bins, nullptr);
+  FftBufferList list;
+  ASSERT_NE(list.Append(4096), nullptr);
+  SpectralFrame& frame = *list.At(0);
   EXPECT_EQ(frame.BinCount(), 2049);
-  for (int b = 0; b < frame.BinCount(); ++b) {
-    ASSERT_EQ(frame.Magnitude(b), 0.0);
-    ASSERT_EQ(frame.Phase(b), 0.0);
-  }
-  EXPECT_EQ(SpectralFrame(0).bins, nullptr);
-  EXPECT_EQ(SpectralFrame(-8).size, 0);
 
   std::vector<double> polar(2 * 2049);
   for (int b = 0; b < 2049; ++b) {
@@ -116,13 +161,14 @@ TEST(SpectralFrame, KeepsTheUpperHalfOfTheBinsWithPhasesToANanoradian) {
   // wraps to -2.783 rad, and their sum lands on the last phase.
   const double step = 3.5;
   std::vector<double> one(2 * 2049, 0.0);
-  SpectralFrame before(4096), after(4096);
+  ASSERT_NE(list.Append(4096), nullptr);
+  SpectralFrame* pair[2] = {list.At(0), list.At(1)};
   double sum = 0.0;
   for (int k = 0; k < 100000; ++k) {
     one[1] = std::remainder(k * step, 2 * kPi);
-    before.Store(one.data());
-    std::swap(before.bins, after.bins);
-    const double increment = after.Increment(k > 0 ? &before : nullptr, 0);
+    SpectralFrame& after = *pair[k % 2];
+    after.Store(one.data());
+    const double increment = after.Increment(k > 0 ? pair[(k + 1) % 2] : nullptr, 0);
     if (k > 0) {
       ASSERT_NEAR(increment, step - 2 * kPi, 1e-8) << k;
     }

@@ -28,14 +28,14 @@ class SpectrographTest : public EditorTest {
   // (bin 0 is measured as m / n, the others as 2 m / n). Every phase is near a
   // half turn, so that a phase read as a magnitude would show.
   void AddFrame(int n, const std::function<double(int)>& levelDb) {
-    auto frame = std::make_unique<SpectralFrame>(n);
+    SpectralFrame* frame = frames.Append(n);
+    ASSERT_NE(frame, nullptr);
     for (int k = 0; k <= n / 2; ++k) {
       const double db = levelDb(k);
       const double ratio = db == kSilent ? 0.0 : std::pow(10.0, db / 20.0);
       frame->bins[k].magnitude = static_cast<float>(ratio * (k == 0 ? n : n / 2.0));
       frame->bins[k].phase = 0x7fffffff;
     }
-    frames.Add(std::move(frame));
   }
   void AddFrames(int count, int n, double levelDb) {
     for (int f = 0; f < count; ++f) AddFrame(n, [=](int) { return levelDb; });
