@@ -40,6 +40,35 @@ void UseTransformSize() {
   if (FftCurrentPlan().size != StretchEngine::kSize) FftSetSize(StretchEngine::kSize);
 }
 
+// One step of the generator: three words of 64 bits, only shifts, masks and
+// exclusive ors, so the step is linear over the 192 bits of the state.
+void Step(std::uint64_t& s0, std::uint64_t& s1, std::uint64_t& s2) {
+  const std::uint64_t u = (s0 ^ (s0 << 19)) & ((std::uint64_t{1} << 52) - 1);
+  s0 = s1;
+  s1 = s2;
+  s2 = s2 ^ u ^ (u >> 33);
+}
+
+// Where kHopDraws steps take each single bit of the state: by linearity, the
+// state after them is the exclusive or of the images of its set bits.
+struct HopJump {
+  std::uint64_t image[192][3];
+  HopJump() {
+    for (int bit = 0; bit < 192; ++bit) {
+      std::uint64_t s[3] = {0, 0, 0};
+      s[bit / 64] = std::uint64_t{1} << (bit % 64);
+      for (int k = 0; k < StretchEngine::kHopDraws; ++k) Step(s[0], s[1], s[2]);
+      std::copy(s, s + 3, image[bit]);
+    }
+  }
+};
+
+// Built once per process, by the first engine's constructor.
+const HopJump& Jump() {
+  static const HopJump jump;
+  return jump;
+}
+
 }  // namespace
 
 StretchEngine::StretchEngine()
@@ -47,6 +76,7 @@ StretchEngine::StretchEngine()
       s0(Seed(0x3FFA55E5, 123456789)),
       s1(Seed(0x3FF91333, 521288629)),
       s2(Seed(0x3FF4F0C9, 5783321)) {
+  Jump();
   Configure();
 }
 
@@ -396,11 +426,24 @@ void StretchEngine::SynthesiseFrame(int c, int frameA, int frameB) {
   // Blending reads each bin's phase relations from the nearer frame.
   const int nearer = f < 0.5 ? frameA : frameB;
   double* m = h.mag.data;
-  for (int bin = 0; bin <= kTopBin; ++bin) {
-    if (blurPure) {
+  if (blurPure) {
+    for (int bin = 0; bin <= kTopBin; ++bin) {
       m[bin] = (1.0 - f) * a.Magnitude(bin) + f * b.Magnitude(bin);
       from[bin] = nearer;
-    } else {
+    }
+  } else if (single >= 0) {
+    // Every bin comes from the one frame whatever the draws: the generator
+    // only has to move on as they would have moved it.
+    SkipHopDraws();
+    if (!known) {
+      const SpectralFrame& only = *list.At(single);
+      for (int bin = 0; bin <= kTopBin; ++bin) {
+        from[bin] = single;
+        m[bin] = only.Magnitude(bin);
+      }
+    }
+  } else {
+    for (int bin = 0; bin <= kTopBin; ++bin) {
       const int k = lo + TruncToInt32((hi - lo + 1) * Random());
       const int k2 = std::min(k + 1, hi);
       const int chosen = Readable(Random() < f ? k2 : k);
@@ -548,15 +591,27 @@ double StretchEngine::PeakOffset(const SpectralFrame& frame, int b) {
   return std::clamp(0.5 * (l - r) / curvature, -0.5, 0.5);
 }
 
+void StretchEngine::SkipHopDraws() {
+  const HopJump& jump = Jump();
+  const std::uint64_t state[3] = {s0, s1, s2};
+  std::uint64_t next[3] = {0, 0, 0};
+  for (int bit = 0; bit < 192; ++bit) {
+    const std::uint64_t take = 0 - (state[bit / 64] >> (bit % 64) & 1);  // all ones or none
+    next[0] ^= jump.image[bit][0] & take;
+    next[1] ^= jump.image[bit][1] & take;
+    next[2] ^= jump.image[bit][2] & take;
+  }
+  s0 = next[0];
+  s1 = next[1];
+  s2 = next[2];
+}
+
 int StretchEngine::BlurFrames(double ms, double sampleRateHz) {
   return std::max(1, TruncToInt32(ms / (kHop * 1000.0 / sampleRateHz)));
 }
 
 double StretchEngine::Random() {
-  const std::uint64_t u = (s0 ^ (s0 << 19)) & ((std::uint64_t{1} << 52) - 1);
-  s0 = s1;
-  s1 = s2;
-  s2 = s2 ^ u ^ (u >> 33);
+  Step(s0, s1, s2);
   double draw;
   std::memcpy(&draw, &s2, sizeof draw);
   return draw - 1.0;

@@ -85,6 +85,10 @@ class StretchEngine {
   static int BlurFrames(double ms, double sampleRateHz);
   // Next draw in [0, 1).
   double Random();
+  // Moves the generator on as kHopDraws draws would (two for each bin of a
+  // hop), in a few hundred operations instead of thousands of dependent steps.
+  void SkipHopDraws();
+  static constexpr int kHopDraws = 2 * (kTopBin + 1);
 
   // Inputs set by the parameter handlers.
   double sampleRate = 44100.0;  // Hz, the host's

@@ -67,8 +67,11 @@ void SynthesisVoice::AddGrain(int c, const GrainSource& source, double ratio,
   const std::int32_t* lock = source.lockTo;
   // The free bins first, all of them (a peak beyond the limit may still hold
   // bins below it): the locked ones follow their peaks' new phases.
-  for (int b = 0; b <= top; ++b)
-    if (lock[b] < 0) p[b] = WrapPhase(p[b] + ratio * source.advance[b]);
+  const double* advance = source.advance;
+  for (int b = 0; b <= top; ++b) {
+    const double next = WrapPhase(p[b] + ratio * advance[b]);
+    p[b] = lock[b] < 0 ? next : p[b];  // stored either way: the loop vectorises
+  }
   for (int b = 0; b <= limit; ++b)
     if (lock[b] >= 0) p[b] = p[lock[b]] + relation[b] - relation[lock[b]];
   double* y = work.spectrum->data;

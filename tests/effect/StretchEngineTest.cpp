@@ -66,6 +66,16 @@ TEST(StretchEngine, RandomGeneratorAndWrap) {
   EXPECT_DOUBLE_EQ(engine.Random(), 0.4140495645518494);
   EXPECT_DOUBLE_EQ(engine.Random(), 0.46589725115404446);
   EXPECT_DOUBLE_EQ(engine.Random(), 0.7202990856939042);
+  // Skipping a hop's draws lands where drawing them does, from any state.
+  for (int round = 0; round < 3; ++round) {
+    StretchEngine stepped;
+    for (int k = 0; k < 1000 * round; ++k) stepped.Random();
+    StretchEngine skipped;
+    for (int k = 0; k < 1000 * round; ++k) skipped.Random();
+    for (int k = 0; k < StretchEngine::kHopDraws; ++k) stepped.Random();
+    skipped.SkipHopDraws();
+    for (int k = 0; k < 5; ++k) ASSERT_EQ(skipped.Random(), stepped.Random()) << round;
+  }
   for (int i = 0; i < 1000; ++i) {
     const double r = engine.Random();
     ASSERT_GE(r, 0.0);
