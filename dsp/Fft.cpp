@@ -29,6 +29,9 @@ constexpr int kTwiddleDoubles = TwiddleOffset(kFftMaxSize / 2);  // all L up to 
 
 struct FftTables {
   std::vector<double> twiddles = std::vector<double>(kTwiddleDoubles);
+  // e^(+2 pi i k / kFftMaxSize) for k up to kFftMaxSize / 4, as (cos, sin)
+  // pairs: the one-sided inverse of size n reads every (kFftMaxSize / n)th.
+  std::vector<double> roots = std::vector<double>(kFftMaxSize / 2 + 2);
   std::vector<std::uint32_t> pairs[kFftMaxLevels + 1];  // by log2 of the size
   FftPlan plans[kFftMaxLevels + 1];
 
@@ -48,6 +51,11 @@ struct FftTables {
           im[2 * k + 1] = -s;
         }
       }
+    }
+    for (int k = 0; k <= kFftMaxSize / 4; ++k) {
+      const long double angle = 2 * pi * k / kFftMaxSize;
+      roots[2 * k] = static_cast<double>(std::cos(angle));
+      roots[2 * k + 1] = static_cast<double>(std::sin(angle));
     }
     for (int levels = 0; levels <= kFftMaxLevels; ++levels) {
       // Sizes 2 and 4 are one first-stage group with no middle bits.
@@ -396,4 +404,38 @@ void FftTransform(double* x, double sign) {
     TransformForward(x, *currentPlan);
   else
     TransformInverse(x, *currentPlan);
+}
+
+// With Z the hermitian spectrum the one-sided bins stand for (Z[0] and
+// Z[n/2] their real parts, Z[k] = X[k] / 2 between), the even samples are
+// the inverse transform of E[k] = Z[k] + conj Z[n/2 - k] and the odd ones
+// that of O[k] = (Z[k] - conj Z[n/2 - k]) W^k, W = e^(2 pi i / n); one
+// complex transform of E + i O gives both, interleaved as x itself. Bins k
+// and n/2 - k make entries k and n/2 - k, so the pairs work in place.
+bool FftInverseOneSided(double* x, int n) {
+  if (n < 2 || n > kFftMaxSize || (n & (n - 1)) != 0) return false;
+  const FftTables& tables = Tables();
+  const int half = n / 2;
+  const double first = x[0], last = x[n];
+  x[0] = first + last;
+  x[1] = first - last;
+  const double* roots = tables.roots.data();
+  const int stride = kFftMaxSize / n;
+  for (int k = 1; 2 * k <= half; ++k) {
+    const int j = half - k;
+    const double ar = x[2 * k], ai = x[2 * k + 1], br = x[2 * j], bi = x[2 * j + 1];
+    const double er = 0.5 * (ar + br), ei = 0.5 * (ai - bi);
+    const double dr = 0.5 * (ar - br), di = 0.5 * (ai + bi);
+    const double c = roots[2 * k * stride], s = roots[2 * k * stride + 1];
+    const double orr = dr * c - di * s, oi = dr * s + di * c;
+    // Entry j: E[j] = conj E[k], O[j] = conj O[k].
+    x[2 * j] = er + oi;
+    x[2 * j + 1] = orr - ei;
+    x[2 * k] = er - oi;
+    x[2 * k + 1] = ei + orr;
+  }
+  int levels = 0;
+  while ((1 << levels) < half) ++levels;
+  TransformInverse(x, tables.plans[levels]);
+  return true;
 }

@@ -77,9 +77,8 @@ void SynthesisVoice::AddGrain(int c, const GrainSource& source, double ratio,
   double* y = work.spectrum->data;
   PolarToRect(m, p, y, limit + 1);
   // One-sided: everything above the limit stays silent.
-  std::fill(y + 2 * (limit + 1), y + 2 * size, 0.0);
-  if (FftCurrentPlan().size != size) FftSetSize(size);
-  FftTransform(y, +1.0);
+  std::fill(y + 2 * (limit + 1), y + 2 * (top + 1), 0.0);
+  FftInverseOneSided(y, size);
 
   double* acc = ola[c].data;
   double* env = envelope[c].data;
@@ -87,7 +86,7 @@ void SynthesisVoice::AddGrain(int c, const GrainSource& source, double ratio,
   const double* wa = work.analysisWindow->values.data;
   if (ratio == 1.0) {
     for (int t = 0; t < size; ++t) {
-      acc[t] += y[2 * t] * ws[t];
+      acc[t] += y[t] * ws[t];
       env[t] += ws[t] * wa[t];
     }
     return;
@@ -95,7 +94,7 @@ void SynthesisVoice::AddGrain(int c, const GrainSource& source, double ratio,
 
   // The frame is periodic: pad it with its own ends for the filter's reach.
   double* g = work.grain->data + kReach;
-  for (int t = 0; t < size; ++t) g[t] = y[2 * t];
+  std::copy(y, y + size, g);
   for (int t = 1; t <= kReach; ++t) {
     g[-t] = g[size - t];
     g[size - 1 + t] = g[t - 1];

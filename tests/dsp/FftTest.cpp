@@ -71,6 +71,31 @@ TEST(Fft, MatchesDirectDftForEverySizeBothWays) {
   }
 }
 
+// The one-sided inverse against the real part of a direct inverse DFT of the
+// bins padded with zeros, at every size; the thread's size stays as it was.
+TEST(Fft, OneSidedInverseMatchesDirectDftForEverySize) {
+  ASSERT_TRUE(FftSetSize(64));
+  for (int levels = 1; levels <= kFftMaxLevels; ++levels) {
+    const int n = 1 << levels;
+    const std::vector<double> bins = RandomSignal(n / 2 + 1, 7 * n);
+    std::vector<double> padded(2 * static_cast<std::size_t>(n), 0.0);
+    std::copy(bins.begin(), bins.end(), padded.begin());
+    const std::vector<Complex> expected = DirectDft(padded, +1.0);
+    std::vector<double> x = bins;
+    ASSERT_TRUE(FftInverseOneSided(x.data(), n));
+    double worst = 0, power = 0;
+    for (int t = 0; t < n; ++t) {
+      worst = std::max(worst, std::abs(x[t] - expected[t].real()));
+      power += expected[t].real() * expected[t].real();
+    }
+    EXPECT_LT(worst / std::sqrt(power / n), 1e-13 * levels) << n;
+  }
+  EXPECT_EQ(FftCurrentPlan().size, 64);
+  std::vector<double> untouched(20, 1.0);
+  for (int n : {0, 1, 6, 16384}) EXPECT_FALSE(FftInverseOneSided(untouched.data(), n)) << n;
+  for (double v : untouched) EXPECT_EQ(v, 1.0);
+}
+
 TEST(Fft, ForwardThenInverseScalesByN) {
   for (int n = 1; n <= kFftMaxSize; n *= 2) {
     const std::vector<double> input = RandomSignal(n, 3);
