@@ -95,22 +95,21 @@ bool WavWriter::WriteFrames(const double* const* channels, int frames) {
     failed = true;
     return false;
   }
-  bytes.clear();
-  bytes.reserve(static_cast<std::size_t>(frames) * channelCount * BytesPerSample(encoding));
+  const int width = BytesPerSample(encoding);
+  bytes.resize(static_cast<std::size_t>(frames) * channelCount * width);
+  unsigned char* out = bytes.data();
   for (int i = 0; i < frames; ++i) {
-    for (int c = 0; c < channelCount; ++c) {
+    for (int c = 0; c < channelCount; ++c, out += width) {
       const double sample = channels[c][i];
+      std::uint32_t v;
       if (encoding == Encoding::kPcm24) {
-        const std::uint32_t v = static_cast<std::uint32_t>(Pcm24(sample));
-        bytes.push_back(static_cast<unsigned char>(v));
-        bytes.push_back(static_cast<unsigned char>(v >> 8));
-        bytes.push_back(static_cast<unsigned char>(v >> 16));
+        v = static_cast<std::uint32_t>(Pcm24(sample));
       } else {
         const float f = static_cast<float>(sample);
-        std::uint32_t v;
         std::memcpy(&v, &f, 4);
-        Put32(bytes, v);
       }
+      // Little-endian, whatever the machine's order.
+      for (int b = 0; b < width; ++b) out[b] = static_cast<unsigned char>(v >> (8 * b));
     }
   }
   if (!Check(std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size())) return false;
