@@ -35,6 +35,7 @@ bool SynthesisVoice::Allocate(int transformSize, int hopSize) {
     sized = SizeAndZero(phase[c], size) && SizeAndZero(ola[c], 2 * size) &&
             SizeAndZero(envelope[c], 2 * size) && sized;
   resampledHops[0] = resampledHops[1] = 0;
+  soundingHops[0] = soundingHops[1] = 0;
   return sized;
 }
 
@@ -49,6 +50,7 @@ void SynthesisVoice::ClearTail() {
     envelope[c].Fill(0.0);
   }
   resampledHops[0] = resampledHops[1] = 0;
+  soundingHops[0] = soundingHops[1] = 0;
 }
 
 void SynthesisVoice::SetPhases(int c, const double* seed) {
@@ -66,12 +68,13 @@ void SynthesisVoice::AddGrain(int c, const GrainSource& source, double ratio,
 
   const std::int32_t* lock = source.lockTo;
   // The free bins first, all of them (a peak beyond the limit may still hold
-  // bins below it): the locked ones follow their peaks' new phases.
+  // bins below it): the locked ones follow their peaks' new phases. Up to the
+  // limit every bin moves on, the locked ones to be set again below, so that
+  // loop has no branch and vectorises; above it, locked bins keep their phase.
   const double* advance = source.advance;
-  for (int b = 0; b <= top; ++b) {
-    const double next = WrapPhase(p[b] + ratio * advance[b]);
-    p[b] = lock[b] < 0 ? next : p[b];  // stored either way: the loop vectorises
-  }
+  for (int b = 0; b <= limit; ++b) p[b] = WrapPhase(p[b] + ratio * advance[b]);
+  for (int b = limit + 1; b <= top; ++b)
+    if (lock[b] < 0) p[b] = WrapPhase(p[b] + ratio * advance[b]);
   for (int b = 0; b <= limit; ++b)
     if (lock[b] >= 0) p[b] = p[lock[b]] + relation[b] - relation[lock[b]];
   double* y = work.spectrum->data;
@@ -82,6 +85,7 @@ void SynthesisVoice::AddGrain(int c, const GrainSource& source, double ratio,
 
   double* acc = ola[c].data;
   double* env = envelope[c].data;
+  soundingHops[c] = size / hop;
   const double* ws = work.synthesisWindow->values.data;
   const double* wa = work.analysisWindow->values.data;
   if (ratio == 1.0) {
@@ -112,6 +116,9 @@ void SynthesisVoice::AddGrain(int c, const GrainSource& source, double ratio,
 }
 
 void SynthesisVoice::TakeHop(int c, double gain, const GrainWorkspace& work, double* out) {
+  // Past its last grain the accumulators hold only zeros.
+  if (soundingHops[c] == 0) return;
+  --soundingHops[c];
   double* acc = ola[c].data;
   double* env = envelope[c].data;
   if (resampledHops[c] > 0) {

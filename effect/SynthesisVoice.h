@@ -72,4 +72,7 @@ class SynthesisVoice {
   ResizableBuffer<double> envelope[2];
   // Hops still holding part of a resampled grain, per channel.
   int resampledHops[2] = {0, 0};
+  // Hops still holding part of any grain: a voice that has fallen silent (a
+  // harmonic voice switched off) costs nothing.
+  int soundingHops[2] = {0, 0};
 };
