@@ -32,8 +32,9 @@ bool SynthesisVoice::Allocate(int transformSize, int hopSize) {
   hop = hopSize;
   bool sized = true;
   for (int c = 0; c < 2; ++c)
-    sized = SizeAndZero(phase[c], size) && SizeAndZero(ola[c], 2 * size) &&
-            SizeAndZero(envelope[c], 2 * size) && sized;
+    sized = SizeAndZero(phase[c], size) && SizeAndZero(ola[c], size) &&
+            SizeAndZero(envelope[c], size) && sized;
+  start[0] = start[1] = 0;
   resampledHops[0] = resampledHops[1] = 0;
   soundingHops[0] = soundingHops[1] = 0;
   return sized;
@@ -49,6 +50,7 @@ void SynthesisVoice::ClearTail() {
     ola[c].Fill(0.0);
     envelope[c].Fill(0.0);
   }
+  start[0] = start[1] = 0;
   resampledHops[0] = resampledHops[1] = 0;
   soundingHops[0] = soundingHops[1] = 0;
 }
@@ -88,11 +90,16 @@ void SynthesisVoice::AddGrain(int c, const GrainSource& source, double ratio,
   soundingHops[c] = size / hop;
   const double* ws = work.synthesisWindow->values.data;
   const double* wa = work.analysisWindow->values.data;
+  // The grain's samples before the ring's end, then those after: slot t +
+  // offset holds sample t.
+  const int wrap = size - start[c];
+  const int runs[2][3] = {{0, wrap, start[c]}, {wrap, size, -wrap}};
   if (ratio == 1.0) {
-    for (int t = 0; t < size; ++t) {
-      acc[t] += y[t] * ws[t];
-      env[t] += ws[t] * wa[t];
-    }
+    for (const auto& run : runs)
+      for (int t = run[0], offset = run[2]; t < run[1]; ++t) {
+        acc[t + offset] += y[t] * ws[t];
+        env[t + offset] += ws[t] * wa[t];
+      }
     return;
   }
 
@@ -104,14 +111,15 @@ void SynthesisVoice::AddGrain(int c, const GrainSource& source, double ratio,
     g[size - 1 + t] = g[t - 1];
   }
   const double centre = size / 2;
-  for (int t = 0; t < size; ++t) {
-    const double q = centre + ratio * (t - centre);
-    if (!(q >= 0.0 && q <= size - 1)) continue;
-    const int i = static_cast<int>(q);
-    const double value = GrainInterpolator::At(g + i - (kReach - 1), q - i);
-    acc[t] += value * ws[t];
-    env[t] += ws[t] * work.analysisWindow->At(q);
-  }
+  for (const auto& run : runs)
+    for (int t = run[0], offset = run[2]; t < run[1]; ++t) {
+      const double q = centre + ratio * (t - centre);
+      if (!(q >= 0.0 && q <= size - 1)) continue;
+      const int i = static_cast<int>(q);
+      const double value = GrainInterpolator::At(g + i - (kReach - 1), q - i);
+      acc[t + offset] += value * ws[t];
+      env[t + offset] += ws[t] * work.analysisWindow->At(q);
+    }
   resampledHops[c] = size / hop;
 }
 
@@ -119,8 +127,8 @@ void SynthesisVoice::TakeHop(int c, double gain, const GrainWorkspace& work, dou
   // Past its last grain the accumulators hold only zeros.
   if (soundingHops[c] == 0) return;
   --soundingHops[c];
-  double* acc = ola[c].data;
-  double* env = envelope[c].data;
+  double* acc = ola[c].data + start[c];
+  double* env = envelope[c].data + start[c];
   if (resampledHops[c] > 0) {
     --resampledHops[c];
     const double unity = work.unityEnvelope;
@@ -129,6 +137,7 @@ void SynthesisVoice::TakeHop(int c, double gain, const GrainWorkspace& work, dou
   } else {
     for (int t = 0; t < hop; ++t) out[t] += gain * acc[t];
   }
-  std::memmove(acc, acc + hop, sizeof(double) * size);
-  std::memmove(env, env + hop, sizeof(double) * size);
+  std::fill(acc, acc + hop, 0.0);
+  std::fill(env, env + hop, 0.0);
+  start[c] = (start[c] + hop) % size;
 }

@@ -58,9 +58,6 @@ class SynthesisVoice {
   // Adds gain times the finished hop of channel c to out, then moves on by a hop.
   void TakeHop(int c, double gain, const GrainWorkspace& work, double* out);
 
-  // Size of the accumulators, which also hold the silent tail grains move into.
-  int AccumulatorSize() const { return 2 * size; }
-
   // Taps of the grain resampler on either side of a position.
   static constexpr int kReach = 12;
 
@@ -68,8 +65,12 @@ class SynthesisVoice {
   int size = 0;
   int hop = 0;
   ResizableBuffer<double> phase[2];
+  // Rings of one transform's length: output sample t of a channel's newest
+  // grain is slot (start + t) mod size, and a hop taken leaves its slots
+  // zeroed for the far end of the next grain.
   ResizableBuffer<double> ola[2];
   ResizableBuffer<double> envelope[2];
+  int start[2] = {0, 0};
   // Hops still holding part of a resampled grain, per channel.
   int resampledHops[2] = {0, 0};
   // Hops still holding part of any grain: a voice that has fallen silent (a
