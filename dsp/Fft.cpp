@@ -421,6 +421,26 @@ bool FftInverseOneSided(double* x, int n) {
   x[1] = first - last;
   const double* roots = tables.roots.data();
   const int stride = kFftMaxSize / n;
+  // Entry j: E[j] = conj E[k], O[j] = conj O[k].
+#if defined(DILATORIX_FFT_SSE2)
+  const __m128d half2 = _mm_set1_pd(0.5);
+  const __m128d flipHigh = _mm_set_pd(-0.0, 0.0);  // negates the imaginary part
+  const __m128d flipLow = _mm_set_pd(0.0, -0.0);
+  for (int k = 1; 2 * k <= half; ++k) {
+    const int j = half - k;
+    const __m128d a = _mm_loadu_pd(x + 2 * k);
+    const __m128d b = _mm_xor_pd(_mm_loadu_pd(x + 2 * j), flipHigh);  // conj Z[j]
+    const __m128d e = _mm_mul_pd(half2, _mm_add_pd(a, b));
+    const __m128d d = _mm_mul_pd(half2, _mm_sub_pd(a, b));
+    const __m128d root = _mm_loadu_pd(roots + 2 * k * stride);  // (c, s)
+    const __m128d c = _mm_unpacklo_pd(root, root);
+    const __m128d s = _mm_xor_pd(_mm_unpackhi_pd(root, root), flipLow);  // (-s, s)
+    const __m128d o = _mm_add_pd(_mm_mul_pd(d, c), _mm_mul_pd(Swap(d), s));
+    const __m128d swapped = Swap(o);  // (oi, or)
+    _mm_storeu_pd(x + 2 * j, _mm_add_pd(_mm_xor_pd(e, flipHigh), swapped));
+    _mm_storeu_pd(x + 2 * k, _mm_add_pd(e, _mm_xor_pd(swapped, flipLow)));
+  }
+#else
   for (int k = 1; 2 * k <= half; ++k) {
     const int j = half - k;
     const double ar = x[2 * k], ai = x[2 * k + 1], br = x[2 * j], bi = x[2 * j + 1];
@@ -428,12 +448,12 @@ bool FftInverseOneSided(double* x, int n) {
     const double dr = 0.5 * (ar - br), di = 0.5 * (ai + bi);
     const double c = roots[2 * k * stride], s = roots[2 * k * stride + 1];
     const double orr = dr * c - di * s, oi = dr * s + di * c;
-    // Entry j: E[j] = conj E[k], O[j] = conj O[k].
     x[2 * j] = er + oi;
     x[2 * j + 1] = orr - ei;
     x[2 * k] = er - oi;
     x[2 * k + 1] = ei + orr;
   }
+#endif
   int levels = 0;
   while ((1 << levels) < half) ++levels;
   TransformInverse(x, tables.plans[levels]);
