@@ -389,11 +389,22 @@ void TransformInverse(double* x, const FftPlan& plan) { TransformSse2<true>(x, p
 
 }  // namespace
 
-bool FftSetSize(int n) {
-  if (n < 1 || n > kFftMaxSize || (n & (n - 1)) != 0) return false;
+namespace {
+
+// log2 of a power of two.
+int Levels(int n) {
   int levels = 0;
   while ((1 << levels) < n) ++levels;
-  currentPlan = &Tables().plans[levels];
+  return levels;
+}
+
+bool IsTransformSize(int n) { return n >= 2 && n <= kFftMaxSize && (n & (n - 1)) == 0; }
+
+}  // namespace
+
+bool FftSetSize(int n) {
+  if (n < 1 || n > kFftMaxSize || (n & (n - 1)) != 0) return false;
+  currentPlan = &Tables().plans[Levels(n)];
   return true;
 }
 
@@ -406,6 +417,37 @@ void FftTransform(double* x, double sign) {
     TransformInverse(x, *currentPlan);
 }
 
+// The samples read as n/2 complex values z[m] = x[2m] + i x[2m+1] transform
+// to Z; X[k] = E[k] + W^-k O[k] with E[k] = (Z[k] + conj Z[n/2 - k]) / 2,
+// O[k] = (Z[k] - conj Z[n/2 - k]) / 2i and W = e^(2 pi i / n); bins k and
+// n/2 - k come from entries k and n/2 - k, so the pairs work in place.
+bool FftForwardReal(double* x, int n) {
+  if (!IsTransformSize(n)) return false;
+  const FftTables& tables = Tables();
+  const int half = n / 2;
+  TransformForward(x, tables.plans[Levels(half)]);
+  const double first = x[0], second = x[1];
+  x[0] = first + second;
+  x[1] = 0.0;
+  x[n] = first - second;
+  x[n + 1] = 0.0;
+  const double* roots = tables.roots.data();
+  const int stride = kFftMaxSize / n;
+  for (int k = 1; 2 * k <= half; ++k) {
+    const int j = half - k;
+    const double ar = x[2 * k], ai = x[2 * k + 1], br = x[2 * j], bi = x[2 * j + 1];
+    const double er = 0.5 * (ar + br), ei = 0.5 * (ai - bi);
+    const double orr = 0.5 * (ai + bi), oi = -0.5 * (ar - br);
+    const double c = roots[2 * k * stride], s = roots[2 * k * stride + 1];
+    // Bin j: E[j] = conj E[k], O[j] = conj O[k], W^-j = -W^k.
+    x[2 * j] = er - c * orr - s * oi;
+    x[2 * j + 1] = c * oi - s * orr - ei;
+    x[2 * k] = er + c * orr + s * oi;
+    x[2 * k + 1] = ei + c * oi - s * orr;
+  }
+  return true;
+}
+
 // With Z the hermitian spectrum the one-sided bins stand for (Z[0] and
 // Z[n/2] their real parts, Z[k] = X[k] / 2 between), the even samples are
 // the inverse transform of E[k] = Z[k] + conj Z[n/2 - k] and the odd ones
@@ -413,7 +455,7 @@ void FftTransform(double* x, double sign) {
 // complex transform of E + i O gives both, interleaved as x itself. Bins k
 // and n/2 - k make entries k and n/2 - k, so the pairs work in place.
 bool FftInverseOneSided(double* x, int n) {
-  if (n < 2 || n > kFftMaxSize || (n & (n - 1)) != 0) return false;
+  if (!IsTransformSize(n)) return false;
   const FftTables& tables = Tables();
   const int half = n / 2;
   const double first = x[0], last = x[n];
@@ -454,8 +496,6 @@ bool FftInverseOneSided(double* x, int n) {
     x[2 * k + 1] = ei + orr;
   }
 #endif
-  int levels = 0;
-  while ((1 << levels) < half) ++levels;
-  TransformInverse(x, tables.plans[levels]);
+  TransformInverse(x, tables.plans[Levels(half)]);
   return true;
 }

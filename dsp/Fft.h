@@ -38,6 +38,13 @@ void FftTransform(double* data, double sign);
 // This thread's current plan (size 1024 until the thread chooses another).
 const FftPlan& FftCurrentPlan();
 
+// The n/2 + 1 bins X[k] = sum_t x[t] e^(-2 pi i k t / n) of n real samples,
+// through one complex transform of size n/2. In place: data holds the n
+// samples, then the bins as n + 2 doubles of (re, im) pairs. n is a power of
+// two from 2 to 8192; false (data untouched) for any other. The thread's
+// current size stays as it was.
+bool FftForwardReal(double* data, int n);
+
 // The real signal of n samples x[t] = Re sum_{k=0..n/2} X[k] e^(+2 pi i k t / n)
 // from the n/2 + 1 one-sided bins X (re, im pairs), through one complex
 // transform of size n/2, which is what a real signal allows. In place: data

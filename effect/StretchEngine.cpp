@@ -36,10 +36,6 @@ double SafeRatio(double ratio) {
   return std::isfinite(ratio) ? std::clamp(ratio, 0.125, 8.0) : 1.0;
 }
 
-void UseTransformSize() {
-  if (FftCurrentPlan().size != StretchEngine::kSize) FftSetSize(StretchEngine::kSize);
-}
-
 // One step of the generator: three words of 64 bits, only shifts, masks and
 // exclusive ors, so the step is linear over the 192 bits of the state.
 void Step(std::uint64_t& s0, std::uint64_t& s1, std::uint64_t& s2) {
@@ -192,13 +188,9 @@ bool StretchEngine::AnalyseFrame(int c) {
 
   double* x = analysisFft->data;
   const double* window = analysisWindow.values.data;
-  for (int j = 0; j < kSize; ++j) {
-    x[2 * j] = input[j] * window[j];
-    x[2 * j + 1] = 0.0;
-  }
-  UseTransformSize();
-  FftTransform(x, -1.0);
-  // The bins above the top one mirror those below it: a real input's.
+  for (int j = 0; j < kSize; ++j) x[j] = input[j] * window[j];
+  // The bins above the top one would mirror those below it: a real input's.
+  FftForwardReal(x, kSize);
   RectToPolar(x, kTopBin + 1);
 
   SpectralFrame* frame = frames[c].Append(kSize);

@@ -96,6 +96,39 @@ TEST(Fft, OneSidedInverseMatchesDirectDftForEverySize) {
   for (double v : untouched) EXPECT_EQ(v, 1.0);
 }
 
+// The real forward transform against a direct DFT of the samples, at every
+// size; its bins back through the one-sided inverse give the samples again,
+// scaled by n / 2 (the inverse counts the bins between the ends once).
+TEST(Fft, RealForwardMatchesDirectDftForEverySize) {
+  ASSERT_TRUE(FftSetSize(64));
+  for (int levels = 1; levels <= kFftMaxLevels; ++levels) {
+    const int n = 1 << levels;
+    const std::vector<double> samples = RandomSignal(n / 2, 11 * n);  // n reals
+    std::vector<double> complexInput(2 * static_cast<std::size_t>(n), 0.0);
+    for (int t = 0; t < n; ++t) complexInput[2 * t] = samples[t];
+    const std::vector<Complex> expected = DirectDft(complexInput, -1.0);
+    std::vector<double> x(samples);
+    x.resize(n + 2);
+    ASSERT_TRUE(FftForwardReal(x.data(), n));
+    double worst = 0, power = 0;
+    for (int k = 0; k <= n / 2; ++k) {
+      worst = std::max(worst, std::abs(Complex(x[2 * k], x[2 * k + 1]) - expected[k]));
+      power += std::norm(expected[k]);
+    }
+    EXPECT_LT(worst / std::sqrt(power / (n / 2 + 1)), 1e-13 * levels) << n;
+    for (int k = 1; k < n / 2; ++k) {
+      x[2 * k] *= 2;
+      x[2 * k + 1] *= 2;
+    }
+    ASSERT_TRUE(FftInverseOneSided(x.data(), n));
+    for (int t = 0; t < n; ++t) ASSERT_NEAR(x[t], n * samples[t], 1e-11 * n) << n << " " << t;
+  }
+  EXPECT_EQ(FftCurrentPlan().size, 64);
+  std::vector<double> untouched(20, 1.0);
+  for (int n : {0, 1, 6, 16384}) EXPECT_FALSE(FftForwardReal(untouched.data(), n)) << n;
+  for (double v : untouched) EXPECT_EQ(v, 1.0);
+}
+
 TEST(Fft, ForwardThenInverseScalesByN) {
   for (int n = 1; n <= kFftMaxSize; n *= 2) {
     const std::vector<double> input = RandomSignal(n, 3);
