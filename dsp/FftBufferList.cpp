@@ -41,7 +41,7 @@ bool FftBufferList::Reserve(int frames, int transformSize) {
     // The first write to a page is what costs (a fault, and in a virtual
     // machine a trap to the host as well): done here, not in the analysis.
     std::memset(memory, 0, bytes);
-    blocks.data[blocks.count++] = {memory, bytes, 0};
+    blocks.data[blocks.count++] = {memory, bytes, 0, 0};
   }
   return true;
 }
@@ -56,19 +56,23 @@ SpectralFrame* FftBufferList::Append(int transformSize) {
     const std::size_t bytes = slot * kFramesPerBlock;
     auto* memory = static_cast<unsigned char*>(AllocatePages(bytes));
     if (memory == nullptr) return nullptr;
-    blocks.data[blocks.count++] = {memory, bytes, 0};
+    blocks.data[blocks.count++] = {memory, bytes, 0, 0};
   }
   Block& block = blocks.data[filling];
   unsigned char* place = block.memory + block.used;
   block.used += slot;
   auto* bins = reinterpret_cast<Bin*>(place + kHeadBytes);
-  std::memset(static_cast<void*>(bins), 0, slot - kHeadBytes);
+  // Fresh pages are zero already.
+  if (place < block.memory + block.written)
+    std::memset(static_cast<void*>(bins), 0, slot - kHeadBytes);
   SpectralFrame* frame = new (place) SpectralFrame(bins, transformSize);
   items.data[items.count++] = frame;
   return frame;
 }
 
 void FftBufferList::Clear() {
+  for (std::int32_t i = 0; i < blocks.count && i <= filling; ++i)
+    if (blocks.data[i].used > blocks.data[i].written) blocks.data[i].written = blocks.data[i].used;
   for (std::int32_t i = 0; i < items.count; ++i) items.data[i] = nullptr;
   items.count = 0;
   filling = 0;

@@ -42,6 +42,7 @@ class FftBufferList {
   struct Block {
     unsigned char* memory;
     std::size_t bytes, used;
+    std::size_t written;  // bytes an earlier clip's frames wrote; zero beyond
   };
 
   // Gives back blocks from the first'th on.
