@@ -453,7 +453,7 @@ void StretchEngine::SynthesiseFrame(int c, int frameA, int frameB) {
     h.heldFrame = held ? single : -1;
   }
 
-  const GrainSource source = {m, h.absolutePhase.data, h.advance.data, h.lockTo.data};
+  const GrainSource source = {m, h.absolutePhase.data, h.advance.data, h.lockTo.data, known};
   mainVoice.AddGrain(c, source, SafeRatio(pitchRatio), workspace);
   const HarmonicVoice& voice = voices[0];
   if (voice.enabled) harmonicVoice.AddGrain(c, source, SafeRatio(voice.summedRatio), workspace);

@@ -33,10 +33,14 @@ bool SynthesisVoice::Allocate(int transformSize, int hopSize) {
   bool sized = true;
   for (int c = 0; c < 2; ++c)
     sized = SizeAndZero(phase[c], size) && SizeAndZero(ola[c], size) &&
-            SizeAndZero(envelope[c], size) && sized;
+            SizeAndZero(envelope[c], size) && SizeAndZero(turning[c].spectrum, size + 2) &&
+            SizeAndZero(turning[c].cosine, size / 2 + 1) &&
+            SizeAndZero(turning[c].sine, size / 2 + 1) &&
+            SizeAndZero(turning[c].angle, size / 2 + 1) && sized;
   start[0] = start[1] = 0;
   resampledHops[0] = resampledHops[1] = 0;
   soundingHops[0] = soundingHops[1] = 0;
+  turning[0].valid = turning[1].valid = false;
   return sized;
 }
 
@@ -53,10 +57,12 @@ void SynthesisVoice::ClearTail() {
   start[0] = start[1] = 0;
   resampledHops[0] = resampledHops[1] = 0;
   soundingHops[0] = soundingHops[1] = 0;
+  turning[0].valid = turning[1].valid = false;
 }
 
 void SynthesisVoice::SetPhases(int c, const double* seed) {
   std::memcpy(phase[c].data, seed, sizeof(double) * (size / 2 + 1));
+  turning[c].valid = false;
 }
 
 void SynthesisVoice::AddGrain(int c, const GrainSource& source, double ratio,
@@ -79,8 +85,32 @@ void SynthesisVoice::AddGrain(int c, const GrainSource& source, double ratio,
     if (lock[b] < 0) p[b] = WrapPhase(p[b] + ratio * advance[b]);
   for (int b = 0; b <= limit; ++b)
     if (lock[b] >= 0) p[b] = p[lock[b]] + relation[b] - relation[lock[b]];
+  // The last grain was the hop before's, from the same source at the same
+  // ratio: every bin has turned by its advance (a locked bin by its peak's).
+  Turning& turn = turning[c];
+  double* spectrum = turn.spectrum.data;
+  if (source.repeated && turn.valid && turn.ratio == ratio && soundingHops[c] == size / hop - 1) {
+    if (!turn.turnsKnown) {
+      for (int b = 0; b <= limit; ++b)
+        turn.angle.data[b] = ratio * advance[lock[b] < 0 ? b : lock[b]];
+      SinCos(turn.angle.data, turn.sine.data, turn.cosine.data, limit + 1);
+      turn.turnsKnown = true;
+    }
+    const double* cosine = turn.cosine.data;
+    const double* sine = turn.sine.data;
+    for (int b = 0; b <= limit; ++b) {
+      const double re = spectrum[2 * b], im = spectrum[2 * b + 1];
+      spectrum[2 * b] = re * cosine[b] - im * sine[b];
+      spectrum[2 * b + 1] = re * sine[b] + im * cosine[b];
+    }
+  } else {
+    PolarToRect(m, p, spectrum, limit + 1);
+    turn.valid = true;
+    turn.turnsKnown = false;
+    turn.ratio = ratio;
+  }
   double* y = work.spectrum->data;
-  PolarToRect(m, p, y, limit + 1);
+  std::copy(spectrum, spectrum + 2 * (limit + 1), y);
   // One-sided: everything above the limit stays silent.
   std::fill(y + 2 * (limit + 1), y + 2 * (top + 1), 0.0);
   FftInverseOneSided(y, size);

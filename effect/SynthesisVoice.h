@@ -30,6 +30,9 @@ struct GrainSource {
   const double* absolutePhase;  // phases of the bins' source frames, for the relations
   const double* advance;        // phase advance per hop at ratio 1 of the bins not locked
   const std::int32_t* lockTo;   // the peak a bin keeps its relation to, or -1
+  // The arrays are the hop before's, unchanged (a frame held): a voice that
+  // made a grain from them then turns that grain's spectrum instead.
+  bool repeated;
 };
 
 // Scratch and shapes every voice of an engine shares; the engine sizes it.
@@ -76,4 +79,15 @@ class SynthesisVoice {
   // Hops still holding part of any grain: a voice that has fallen silent (a
   // harmonic voice switched off) costs nothing.
   int soundingHops[2] = {0, 0};
+  // The last grain's bins 0 .. limit as (re, im), and while its source
+  // repeats, the turn every bin takes per hop: the next grain of a held frame
+  // is the last one turned, a complex product per bin instead of a sine and a
+  // cosine.
+  struct Turning {
+    ResizableBuffer<double> spectrum, cosine, sine, angle;
+    double ratio = 0.0;
+    bool valid = false;
+    bool turnsKnown = false;
+  };
+  Turning turning[2];
 };
