@@ -1,6 +1,14 @@
 // Phase arithmetic shared by the analysis and the resynthesis.
 #pragma once
 
+#include <cfloat>
+
+// The wrap below rounds by adding and taking away 1.5 * 2^52, which needs
+// doubles evaluated as doubles: an x87 build keeping 80-bit intermediates
+// (32-bit x86 without -mfpmath=sse) would not round at all.
+static_assert(FLT_EVAL_METHOD == 0 || FLT_EVAL_METHOD == 1,
+              "double arithmetic must round to double (build with SSE2 math)");
+
 // Brings x into [-pi, pi] by a whole number of turns, the nearest (ties to
 // even). Adding and taking away 1.5 * 2^52 rounds the turns to a whole number
 // without a branch or a conversion, so loops over whole frames vectorise.
