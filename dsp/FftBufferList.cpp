@@ -34,14 +34,12 @@ bool FftBufferList::Reserve(int frames, int transformSize) {
   int keep = 0;
   while (keep < blocks.count && keep < needed && blocks.data[keep].bytes == bytes) ++keep;
   FreeBlocks(keep);
-  if (!items.Resize(frames) || !blocks.Resize(needed)) return false;
+  if (!items.Resize(frames)) return false;
   while (blocks.count < needed) {
-    auto* memory = static_cast<unsigned char*>(AllocatePages(bytes));
-    if (memory == nullptr) return false;
+    if (!AddBlock(bytes)) return false;
     // The first write to a page is what costs (a fault, and in a virtual
     // machine a trap to the host as well): done here, not in the analysis.
-    std::memset(memory, 0, bytes);
-    blocks.data[blocks.count++] = {memory, bytes, 0, 0};
+    std::memset(blocks.data[blocks.count - 1].memory, 0, bytes);
   }
   return true;
 }
@@ -51,13 +49,7 @@ SpectralFrame* FftBufferList::Append(int transformSize) {
   const std::size_t slot = SlotBytes(transformSize);
   while (filling < blocks.count && blocks.data[filling].bytes - blocks.data[filling].used < slot)
     if (++filling < blocks.count) blocks.data[filling].used = 0;
-  if (filling == blocks.count) {
-    if (!blocks.Resize(blocks.count + 1)) return nullptr;
-    const std::size_t bytes = slot * kFramesPerBlock;
-    auto* memory = static_cast<unsigned char*>(AllocatePages(bytes));
-    if (memory == nullptr) return nullptr;
-    blocks.data[blocks.count++] = {memory, bytes, 0, 0};
-  }
+  if (filling == blocks.count && !AddBlock(slot * kFramesPerBlock)) return nullptr;
   Block& block = blocks.data[filling];
   unsigned char* place = block.memory + block.used;
   block.used += slot;
@@ -77,6 +69,14 @@ void FftBufferList::Clear() {
   items.count = 0;
   filling = 0;
   if (blocks.count > 0) blocks.data[0].used = 0;
+}
+
+bool FftBufferList::AddBlock(std::size_t bytes) {
+  if (!blocks.Resize(blocks.count + 1)) return false;
+  auto* memory = static_cast<unsigned char*>(AllocatePages(bytes));
+  if (memory == nullptr) return false;
+  blocks.data[blocks.count++] = {memory, bytes, 0, 0};
+  return true;
 }
 
 void FftBufferList::FreeBlocks(int first) {

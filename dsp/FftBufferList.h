@@ -45,6 +45,8 @@ class FftBufferList {
     std::size_t written;  // bytes an earlier clip's frames wrote; zero beyond
   };
 
+  // Appends a block of bytes fresh from the system; false when there is none.
+  bool AddBlock(std::size_t bytes);
   // Gives back blocks from the first'th on.
   void FreeBlocks(int first);
 
