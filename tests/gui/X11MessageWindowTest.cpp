@@ -19,26 +19,17 @@
 
 #include "gui/X11MessageWindow.h"
 #include "gui/X11Support.h"
-#include "tests/support/EscapedX11Errors.h"
-#include "tests/support/XvfbServer.h"
+#include "tests/support/X11DisplayTest.h"
 
 namespace {
 
 constexpr char kText[] = "Dropping multiple files is not supported.";
 
-class X11MessageWindowTest : public PrivateXServerTest {
+class X11MessageWindowTest : public X11DisplayTest {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(ServerRunning());
-    escaped = std::make_unique<EscapedX11Errors>();
-    display = XOpenDisplay(nullptr);
-    ASSERT_NE(display, nullptr);
-  }
   void TearDown() override {
     message.Close();
-    if (display != nullptr) XCloseDisplay(display);
-    EXPECT_EQ(escaped->Seen(), 0);
-    escaped.reset();
+    X11DisplayTest::TearDown();
   }
 
   // Routes events to the window, as the editor's pump does, until done().
@@ -83,8 +74,6 @@ class X11MessageWindowTest : public PrivateXServerTest {
     return XGetWindowAttributes(display, window, &attributes) != 0 && !trap.Sync();
   }
 
-  std::unique_ptr<EscapedX11Errors> escaped;
-  Display* display = nullptr;
   X11MessageWindow message;
   int exposures = 0;
   int foreignEvents = 0;

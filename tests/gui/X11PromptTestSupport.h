@@ -15,31 +15,20 @@
 #include <memory>
 #include <string>
 
-#include "tests/support/EscapedX11Errors.h"
-#include "tests/support/XvfbServer.h"
+#include "tests/support/X11DisplayTest.h"
 
 namespace prompt_test {
 
-class XDisplayTest : public PrivateXServerTest {
+class XDisplayTest : public X11DisplayTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(ServerRunning());
-    display = XOpenDisplay(nullptr);
-    ASSERT_NE(display, nullptr);
-    escaped = std::make_unique<EscapedX11Errors>();
+    X11DisplayTest::SetUp();
+    if (HasFatalFailure()) return;
     editor =
         XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 720, 650, 0, 0, 0x202020);
     XSelectInput(display, editor, KeyPressMask | StructureNotifyMask);
     XMapWindow(display, editor);
     ASSERT_TRUE(PumpUntil([](const XEvent&) {}, [this] { return mapped; }));
-  }
-
-  void TearDown() override {
-    if (display == nullptr) return;
-    XSync(display, False);
-    EXPECT_EQ(escaped->Seen(), 0);
-    escaped.reset();
-    XCloseDisplay(display);
   }
 
   // Hands every event to handle until done() holds; false after the deadline.
@@ -82,10 +71,8 @@ class XDisplayTest : public PrivateXServerTest {
     XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, x, y, &child);
   }
 
-  Display* display = nullptr;
   Window editor = None;
   bool mapped = false;
-  std::unique_ptr<EscapedX11Errors> escaped;
 };
 
 }  // namespace prompt_test

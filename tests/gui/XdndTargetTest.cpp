@@ -15,21 +15,18 @@
 
 #include "gui/X11Support.h"
 #include "gui/XdndTarget.h"
-#include "tests/support/EscapedX11Errors.h"
+#include "tests/support/X11DisplayTest.h"
 #include "tests/support/XdndSource.h"
-#include "tests/support/XvfbServer.h"
 
 namespace {
 
 using Items = std::vector<std::string>;
 
-class XdndTargetTest : public PrivateXServerTest {
+class XdndTargetTest : public X11DisplayTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(ServerRunning());
-    escaped = std::make_unique<EscapedX11Errors>();
-    display = XOpenDisplay(nullptr);
-    ASSERT_NE(display, nullptr);
+    X11DisplayTest::SetUp();
+    if (HasFatalFailure()) return;
     window = X11CreateRasterWindow(display, DefaultRootWindow(display), 0, 0, 200, 200, 0);
     ASSERT_NE(window, None);
     target = std::make_unique<XdndTarget>(display, window);
@@ -40,9 +37,7 @@ class XdndTargetTest : public PrivateXServerTest {
   void TearDown() override {
     source.reset();
     target.reset();
-    if (display != nullptr) XCloseDisplay(display);
-    EXPECT_EQ(escaped->Seen(), 0);
-    escaped.reset();
+    X11DisplayTest::TearDown();
   }
 
   std::unique_ptr<XdndSource> NewSource() {
@@ -78,8 +73,6 @@ class XdndTargetTest : public PrivateXServerTest {
     source->PumpUntil([] { return false; }, Pump(), 100);
   }
 
-  std::unique_ptr<EscapedX11Errors> escaped;
-  Display* display = nullptr;
   Window window = None;
   std::unique_ptr<XdndTarget> target;
   std::unique_ptr<XdndSource> source;
