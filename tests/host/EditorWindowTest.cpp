@@ -53,6 +53,16 @@ class EditorWindowTest : public PrivateXServerTest {
     return source.Drag(window.TopWindow(), 300, 300, [this] { window.Idle(0); });
   }
 
+  // Right-clicks at (x, y) in the editor, which opens a field or a menu on
+  // the control there, and lets the editor answer.
+  bool RightClickAt(int x, int y) {
+    if (!Xdo("mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 3")) return false;
+    window.Idle(100);
+    return true;
+  }
+  bool RightClickRateFader() { return RightClickAt(300, 164); }
+  bool RightClickDirectionSpinner() { return RightClickAt(290, 308); }
+
   VstHost host;
   X11EditorHost window{host};
 };
@@ -136,24 +146,21 @@ TEST_F(EditorWindowTest, OneDroppedFileLoadsAndSeveralAreRefusedWithAMessage) {
 
 // A right click on a fader opens a field over it with the parameter's text.
 TEST_F(EditorWindowTest, TypedValuesCommitOnEnterOrAClickAndARightClickCancels) {
-  ASSERT_TRUE(Xdo("mousemove 300 164 click 3"));
-  window.Idle(100);
+  ASSERT_TRUE(RightClickRateFader());
   ASSERT_TRUE(Xdo("type 0.5"));
   ASSERT_TRUE(Xdo("key Return"));
   window.Idle(150);
   EXPECT_FLOAT_EQ(host.GetParameter(kRateNom), 0.5f);
 
   // Typed, then a right click in the editor: nothing changes.
-  ASSERT_TRUE(Xdo("mousemove 300 164 click 3"));
-  window.Idle(100);
+  ASSERT_TRUE(RightClickRateFader());
   ASSERT_TRUE(Xdo("type 0.75"));
   ASSERT_TRUE(Xdo("mousemove 690 620 click 3"));
   window.Idle(150);
   EXPECT_FLOAT_EQ(host.GetParameter(kRateNom), 0.5f);
 
   // Typed, then a left click elsewhere in the editor commits.
-  ASSERT_TRUE(Xdo("mousemove 300 164 click 3"));
-  window.Idle(100);
+  ASSERT_TRUE(RightClickRateFader());
   ASSERT_TRUE(Xdo("type 0.25"));
   ASSERT_TRUE(Xdo("mousemove 690 620 click 1"));
   window.Idle(150);
@@ -164,8 +171,7 @@ TEST_F(EditorWindowTest, TypedValuesCommitOnEnterOrAClickAndARightClickCancels) 
 TEST_F(EditorWindowTest, AMenuPicksAChoiceAndOutsideItPicksNothing) {
   EXPECT_EQ(host.ParamDisplay(kDir), "Fwd");
   host.ClearRecords();
-  ASSERT_TRUE(Xdo("mousemove 290 308 click 3"));
-  window.Idle(100);
+  ASSERT_TRUE(RightClickDirectionSpinner());
   // The gesture of the right click ends as the menu opens.
   EXPECT_EQ(Count(audioMasterBeginEdit, kDir), 1);
   EXPECT_EQ(Count(audioMasterEndEdit, kDir), 1);
@@ -173,8 +179,7 @@ TEST_F(EditorWindowTest, AMenuPicksAChoiceAndOutsideItPicksNothing) {
   window.Idle(100);
   EXPECT_EQ(host.ParamDisplay(kDir), "Fwd-Rev");
 
-  ASSERT_TRUE(Xdo("mousemove 290 308 click 3"));
-  window.Idle(100);
+  ASSERT_TRUE(RightClickDirectionSpinner());
   ASSERT_TRUE(Xdo("mousemove 1200 1000 click 1"));
   window.Idle(100);
   EXPECT_EQ(host.ParamDisplay(kDir), "Fwd-Rev");
@@ -185,20 +190,17 @@ TEST_F(EditorWindowTest, AMenuPicksAChoiceAndOutsideItPicksNothing) {
 }
 
 TEST_F(EditorWindowTest, ClosingTheEditorWithAnEntryOrAMenuOpenIsSafe) {
-  ASSERT_TRUE(Xdo("mousemove 300 164 click 3"));
-  window.Idle(100);
+  ASSERT_TRUE(RightClickRateFader());
   ASSERT_TRUE(Xdo("type 0.7"));
   EXPECT_EQ(host.Dispatch(effEditClose), 1);
   std::string error;
   ASSERT_TRUE(window.Reopen(&error)) << error;
   window.Idle(100);
-  ASSERT_TRUE(Xdo("mousemove 290 308 click 3"));
-  window.Idle(100);
+  ASSERT_TRUE(RightClickDirectionSpinner());
   window.Close();
   ASSERT_TRUE(window.Open("again", &error)) << error;
   window.Idle(100);
-  ASSERT_TRUE(Xdo("mousemove 300 164 click 3"));
-  window.Idle(100);
+  ASSERT_TRUE(RightClickRateFader());
   window.DestroyWindowFirst();
   window.Idle(100);
   EXPECT_EQ(host.Dispatch(effEditClose), 1);
