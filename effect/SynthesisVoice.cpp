@@ -89,6 +89,7 @@ void SynthesisVoice::AddGrain(int c, const GrainSource& source, double ratio,
   // ratio: every bin has turned by its advance (a locked bin by its peak's).
   Turning& turn = turning[c];
   double* spectrum = turn.spectrum.data;
+  double* y = work.spectrum->data;
   if (source.repeated && turn.valid && turn.ratio == ratio && soundingHops[c] == size / hop - 1) {
     if (!turn.turnsKnown) {
       for (int b = 0; b <= limit; ++b)
@@ -100,17 +101,16 @@ void SynthesisVoice::AddGrain(int c, const GrainSource& source, double ratio,
     const double* sine = turn.sine.data;
     for (int b = 0; b <= limit; ++b) {
       const double re = spectrum[2 * b], im = spectrum[2 * b + 1];
-      spectrum[2 * b] = re * cosine[b] - im * sine[b];
-      spectrum[2 * b + 1] = re * sine[b] + im * cosine[b];
+      y[2 * b] = spectrum[2 * b] = re * cosine[b] - im * sine[b];
+      y[2 * b + 1] = spectrum[2 * b + 1] = re * sine[b] + im * cosine[b];
     }
   } else {
     PolarToRect(m, p, spectrum, limit + 1);
+    std::copy(spectrum, spectrum + 2 * (limit + 1), y);
     turn.valid = true;
     turn.turnsKnown = false;
     turn.ratio = ratio;
   }
-  double* y = work.spectrum->data;
-  std::copy(spectrum, spectrum + 2 * (limit + 1), y);
   // One-sided: everything above the limit stays silent.
   std::fill(y + 2 * (limit + 1), y + 2 * (top + 1), 0.0);
   FftInverseOneSided(y, size);
