@@ -81,8 +81,7 @@ void FillFrames(FftBufferList& frames, int count, int n) {
     const int tone = 40 + (count - f) * 3;
     for (int k = 0; k <= n / 2; ++k) {
       const double noise = n * 0.01 / (1.0 + k) * (1.0 + 0.5 * std::sin(f * 0.37 + k * 1.3));
-      frame->bins[k].magnitude = static_cast<float>(std::abs(k - tone) < 3 ? n * 0.25 : noise);
-      frame->bins[k].phase = SpectralFrame::RadiansToTurns(k * 0.5);
+      frame->Set(k, std::abs(k - tone) < 3 ? n * 0.25 : noise, k * 0.5);
     }
   }
 }

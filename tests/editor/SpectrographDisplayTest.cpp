@@ -33,8 +33,7 @@ class SpectrographTest : public EditorTest {
     for (int k = 0; k <= n / 2; ++k) {
       const double db = levelDb(k);
       const double ratio = db == kSilent ? 0.0 : std::pow(10.0, db / 20.0);
-      frame->bins[k].magnitude = static_cast<float>(ratio * (k == 0 ? n : n / 2.0));
-      frame->bins[k].phase = 0x7fffffff;
+      frame->Set(k, ratio * (k == 0 ? n : n / 2.0), 3.14159);
     }
   }
   void AddFrames(int count, int n, double levelDb) {
