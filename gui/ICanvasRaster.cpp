@@ -7,6 +7,7 @@
 #include "raster/ImageCache.h"
 #include "raster/PngDecoder.h"
 #include "raster/PxBlit.h"
+#include "raster/PxPngBitmap.h"
 
 namespace {
 
@@ -127,7 +128,7 @@ std::unique_ptr<PxBitmap> ICanvasRaster::LoadPlatformBitmap(int id, const char* 
   const unsigned char* data = nullptr;
   std::size_t size = 0;
   if (!FindPngResource(id, &data, &size)) return nullptr;
-  return DecodePng(data, size);
+  return PxPngBitmap::FromEncoded(data, size);
 }
 
 FrameBitmap ICanvasRaster::LoadBitmap(int id, const char* name, int frames) {
