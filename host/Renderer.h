@@ -30,7 +30,7 @@ class Renderer {
   // Takes frames output samples of both channels; false stops the render.
   using Sink = std::function<bool(const double* const* channels, int frames)>;
 
-  Renderer() = default;
+  Renderer() { host.keepRecords = false; }
   Renderer(const Renderer&) = delete;
   Renderer& operator=(const Renderer&) = delete;
   ~Renderer() { Close(); }

@@ -168,14 +168,14 @@ VstIntPtr VstHost::Callback(AEffect* effect, VstInt32 opcode, VstInt32 index, Vs
 }
 
 VstIntPtr VstHost::Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
-  calls.push_back({opcode, index, value, opt});
+  if (keepRecords) calls.push_back({opcode, index, value, opt});
   switch (opcode) {
     case audioMasterVersion:
       return kVstVersion;
     case audioMasterGetCurrentProcessLevel:
       return processLevel;
     case audioMasterGetTime: {
-      timeFilters.push_back(static_cast<VstInt32>(value));
+      if (keepRecords) timeFilters.push_back(static_cast<VstInt32>(value));
       if (!transport.hasTimeInfo) return 0;
       timeInfo = {};
       timeInfo.samplePos = transport.samplePos;
@@ -201,7 +201,7 @@ VstIntPtr VstHost::Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void
       const auto* events = static_cast<const VstEvents*>(ptr);
       for (VstInt32 i = 0; events != nullptr && i < events->numEvents; ++i) {
         const VstEvent* event = events->events[i];
-        if (event == nullptr) continue;
+        if (event == nullptr || !keepRecords) continue;
         if (event->type == kVstMidiType)
           receivedMidi.push_back(*reinterpret_cast<const VstMidiEvent*>(event));
         else

@@ -85,7 +85,10 @@ class VstHost {
   VstIntPtr processEventsAnswer = 1;
   VstIntPtr processLevel = 0;  // 4: rendering offline
 
-  // What the plug-in asked of the host.
+  // What the plug-in asked of the host, kept while keepRecords is set: a host
+  // that runs for long (the renderer) turns it off, or the lists grow with
+  // every processing call.
+  bool keepRecords = true;
   std::vector<HostCall> calls;
   std::vector<VstMidiEvent> receivedMidi;
   std::vector<VstEvent> receivedEvents;
