@@ -10,8 +10,11 @@
 // frame owns it and its bins.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+
+#include "dsp/PhaseWrap.h"  // the check that doubles round as doubles
 
 class SpectralFrame {
  public:
@@ -47,13 +50,33 @@ class SpectralFrame {
     return TurnsToRadians(static_cast<std::uint16_t>(bins[b].phase - from));
   }
 
-  static std::uint16_t RadiansToTurns(double phase);
+  // Whole turns drop out with the step count's high bits. Rounded by adding
+  // 1.5 * 2^52, whose low bits are then the step count's (so a frame's loop
+  // vectorises); a phase beyond 2^51 steps, or not a number, gives some value.
+  static std::uint16_t RadiansToTurns(double phase) {
+    constexpr double kRound = 6755399441055744.0;
+    const double shifted = phase * (1.0 / kRadiansPerStep) + kRound;
+    std::uint64_t bits;
+    std::memcpy(&bits, &shifted, sizeof bits);
+    return static_cast<std::uint16_t>(bits);
+  }
   static double TurnsToRadians(std::uint16_t turns) {
     return static_cast<std::int16_t>(turns) * kRadiansPerStep;
   }
   // Magnitudes below 2^-16 (and anything not a number) become 0, those from
-  // 2^16 up the largest code.
-  static std::uint16_t MagnitudeToCode(double magnitude);
+  // 2^16 up the largest code. Without a branch, so a frame's loop vectorises.
+  static std::uint16_t MagnitudeToCode(double magnitude) {
+    const double kept = magnitude > 0.0 ? (magnitude < 1e9 ? magnitude : 1e9) : 0.0;
+    const float single = static_cast<float>(kept);
+    std::int32_t bits;
+    std::memcpy(&bits, &single, sizeof bits);
+    // Rounding to the nearest kept mantissa may carry into the exponent,
+    // which is the next code up.
+    const std::int32_t above =
+        bits - static_cast<std::int32_t>(kFloorBits) + (1 << (kDroppedBits - 1));
+    const std::int32_t steps = std::min(std::max(above, 0) >> kDroppedBits, 0xfffe);
+    return static_cast<std::uint16_t>(above < 0 ? 0 : steps + 1);
+  }
   static float CodeToMagnitude(std::uint16_t code) {
     const std::uint32_t bits = (static_cast<std::uint32_t>(code - 1) << kDroppedBits) + kFloorBits;
     float magnitude;
