@@ -56,6 +56,10 @@ class IEffectBase : public IEffectForEditor {
   virtual bool MidiNoteLabel(int note, char* text);
   virtual bool SaveState(StateChunk& chunk);
   virtual int LoadState(const StateChunk& chunk, int start);
+  // Runs after a state the host handed over was loaded, on that thread and
+  // outside the plug-in lock: for work too long to do under it (reading the
+  // file a state names) without the audio thread waiting.
+  virtual void FinishStateLoad() {}
   virtual void SaveValueList(StateChunk& chunk, const void* values);
   void BeginParamEdit(int index) override = 0;
   virtual void AutomateParam(int index, double normalized) = 0;

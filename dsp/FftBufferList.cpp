@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "platform/PageMemory.h"
 
@@ -69,6 +70,17 @@ void FftBufferList::Clear() {
   items.count = 0;
   filling = 0;
   if (blocks.count > 0) blocks.data[0].used = 0;
+}
+
+void FftBufferList::Release() {
+  Clear();
+  FreeBlocks(0);
+}
+
+void FftBufferList::Swap(FftBufferList& other) {
+  items.Swap(other.items);
+  blocks.Swap(other.blocks);
+  std::swap(filling, other.filling);
 }
 
 bool FftBufferList::AddBlock(std::size_t bytes) {

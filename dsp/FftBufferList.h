@@ -34,6 +34,11 @@ class FftBufferList {
   SpectralFrame* Append(int transformSize);
   // Drops every frame; the blocks and the capacity stay for the next clip.
   void Clear();
+  // Drops every frame and gives every block back to the system.
+  void Release();
+  // Trades frames and blocks with other: a list reserved on one thread is
+  // put in place on another in constant time.
+  void Swap(FftBufferList& other);
   int Count() const { return items.count; }
   int Capacity() const { return items.capacity; }
   SpectralFrame* At(int i) const { return items.data[i]; }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <new>
+#include <utility>
 
 template <typename T, int Slack>
 class VariableLengthArray {
@@ -25,6 +26,13 @@ class VariableLengthArray {
     data = grown;
     capacity = n + Slack;
     return true;
+  }
+
+  // Trades contents with other, without copying an element.
+  void Swap(VariableLengthArray& other) {
+    std::swap(data, other.data);
+    std::swap(capacity, other.capacity);
+    std::swap(count, other.count);
   }
 
   // Frees the array before a curve is rebuilt.

@@ -46,7 +46,7 @@ void StretchEditor::Build(ICanvas& canvas, IStretchForEditor& effect) {
 }
 
 StretchEditor::StretchEditor(ICanvas& canvas, IStretchForEditor& effect)
-    : displays(effect.Displays()), builder(canvas, effect) {
+    : effect(effect), displays(effect.Displays()), builder(canvas, effect) {
   canvas.AttachBackground(B::kBackground, "img/Stretch-bg.png");
   canvas.SetAcceptFileDrops(true);
   canvas.SetAcceptFileDrops2(false);
@@ -115,6 +115,7 @@ void StretchEditor::Drive(D::Control which, IWidget* control, ITextWidget* text,
 }
 
 void StretchEditor::Refresh() {
+  effect.RunPendingLoad();
   for (int c = 0; c < D::kControlCount; ++c) {
     const D::ControlState& state = displays.State(static_cast<D::Control>(c));
     if (!Moved(state.revision, seen.controls[c])) continue;

@@ -4,8 +4,9 @@
 // effect. The canvas owns the editor as its tick refresher, so the editor
 // lives exactly as long as the controls it points at. Building runs once, on
 // the thread that creates the instance, before any window exists; Refresh runs
-// on the GUI thread at each timer tick and reads the effect's displays without
-// a lock, copying a part only when its revision has moved.
+// on the GUI thread at each timer tick: it lets the effect read a file picked
+// in the dialog, outside the plug-in lock, and reads the effect's displays
+// without a lock, copying a part only when its revision has moved.
 #pragma once
 
 #include <cstdint>
@@ -43,6 +44,7 @@ class StretchEditor : public ITickRefresher {
   void Drive(StretchDisplays::Control which, IWidget* control, ITextWidget* text = nullptr,
              bool takesValue = false);
 
+  IStretchForEditor& effect;
   const StretchDisplays& displays;
   EditorBuilder builder;
   Driven driven[StretchDisplays::kControlCount];

@@ -19,6 +19,10 @@ class IStretchForEditor {
   // moved its handles; the next change of VolumeEnvelope applies them.
   virtual void EnvelopeEdited(const double* storedOrder) = 0;
   // The file the user picked in the dialog, empty when it was cancelled; the
-  // next change of FileLoad loads it.
+  // next change of FileLoad asks for it to be loaded.
   virtual void FilePicked(const std::string& path) = 0;
+  // Reads a file asked for under the lock (by FileLoad), outside the lock;
+  // called at every timer tick, and returns at once when there is none or
+  // another thread is reading.
+  virtual void RunPendingLoad() = 0;
 };

@@ -77,11 +77,17 @@ void Stretch::SetRate(double rate) {
 
 void Stretch::FollowRate() {
   EffectLock guard(Lock());
+  std::unique_lock<std::mutex> loading(loadLock, std::try_to_lock);
+  if (!loading.owns_lock()) return;  // the loading thread follows the rate when it is done
+  FollowRateHeld();
+}
+
+void Stretch::FollowRateHeld() {
   const AudioFile& clip = clips[currentClip];
   if (clip.length < 1.0 || clip.sampleRate == sampleRate) return;
   AudioFile& spare = clips[(currentClip + 1) % 2];
-  if (!LoadSpare(filePath) && !spare.ConvertFrom(clip, sampleRate)) return;
-  SwitchToSpare();
+  if (!LoadSpare(filePath, sampleRate) && !spare.ConvertFrom(clip, sampleRate)) return;
+  SwitchToSpare(false);
 }
 
 void Stretch::ParamChanged(int index) {
@@ -100,10 +106,7 @@ void Stretch::HandleMidi(const MidiMessage& message) {
   SendMidi(message);
 }
 
-void Stretch::FileDropped(const char* path) {
-  EffectLock guard(Lock());
-  LoadFile(path);
-}
+void Stretch::FileDropped(const char* path) { LoadFile(path); }
 
 bool Stretch::SaveState(StateChunk& chunk) {
   EffectLock guard(Lock());
@@ -135,19 +138,77 @@ int Stretch::LoadState(const StateChunk& chunk, int start) {
 }
 
 void Stretch::LoadFile(const char* path) {
-  EffectLock guard(Lock());
-  if (path == nullptr || path[0] == '\0' || !LoadSpare(path)) return;
-  SwitchToSpare();
-  NameFile(path, true);
+  if (path == nullptr || path[0] == '\0') return;
+  {
+    EffectLock guard(Lock());
+    AskToLoad(path, false);
+  }
+  RunLoads(true);
 }
 
+void Stretch::FinishStateLoad() { RunLoads(true); }
+
+void Stretch::RunPendingLoad() { RunLoads(false); }
+
 void Stretch::RestoreFile(const std::string& path) {
-  if (path.empty()) return;
-  // When the file cannot be loaded the spare clip is left empty, and switching
-  // to it silences the clip the state no longer names.
-  const bool loaded = LoadSpare(path);
-  SwitchToSpare();
-  NameFile(path, loaded);
+  if (!path.empty()) AskToLoad(path, true);
+}
+
+void Stretch::AskToLoad(const std::string& path, bool restore) {
+  askedLoad.path = path;
+  askedLoad.restore = restore;
+  loadAsked = true;
+}
+
+void Stretch::RunLoads(bool wait) {
+  std::unique_lock<std::mutex> loading(loadLock, std::defer_lock);
+  if (wait)
+    loading.lock();
+  else if (!loading.try_lock())
+    return;
+  // Only a holder of loadLock switches clips, so the spare stays the spare
+  // while it is read without the plug-in lock.
+  while (true) {
+    LoadRequest request;
+    double rate = 0.0;
+    {
+      EffectLock guard(Lock());
+      if (!loadAsked) {
+        // A rate change while the loads ran left the clip to this thread.
+        FollowRateHeld();
+        break;
+      }
+      request = askedLoad;
+      loadAsked = false;
+      rate = sampleRate;
+    }
+    const bool loaded = LoadSpare(request.path, rate);
+    const AudioFile& read = clips[(currentClip + 1) % 2];
+    engine.PrepareFrames(read.channels > 1 ? 2 : 1, TruncToInt32(read.length));
+    FinishLoad(request, loaded, rate);
+  }
+  // The old clip's frames, or those reserved for a load a later one replaced.
+  engine.ReleasePreparedFrames();
+}
+
+void Stretch::FinishLoad(const LoadRequest& request, bool loaded, double rate) {
+  EffectLock guard(Lock());
+  AudioFile& spare = clips[(currentClip + 1) % 2];
+  if (loadAsked) {
+    spare.Clear();  // asked for later: that one is carried out instead
+    return;
+  }
+  if (loaded && rate != sampleRate) {
+    spare.Clear();  // the rate changed while the file was read: again
+    AskToLoad(request.path, request.restore);
+    return;
+  }
+  // A restored state no longer names the clip that was playing: when its file
+  // cannot be read the empty spare silences it. A failed drop or pick changes
+  // nothing.
+  if (!loaded && !request.restore) return;
+  SwitchToSpare(true);
+  NameFile(request.path, loaded);
 }
 
 void Stretch::NameFile(const std::string& path, bool loaded) {
@@ -156,21 +217,24 @@ void Stretch::NameFile(const std::string& path, bool loaded) {
   displays.ShowFileName(filePath, loaded);
 }
 
-bool Stretch::LoadSpare(const std::string& path) {
+bool Stretch::LoadSpare(const std::string& path, double rate) {
   AudioFile& spare = clips[(currentClip + 1) % 2];
-  if (!path.empty() && spare.Load(path, sampleRate)) return true;
+  if (!path.empty() && spare.Load(path, rate)) return true;
   spare.Clear();
   return false;
 }
 
-void Stretch::SwitchToSpare() {
+void Stretch::SwitchToSpare(bool framesPrepared) {
   clips[currentClip].Clear();
   currentClip = (currentClip + 1) % 2;
   const AudioFile& clip = clips[currentClip];
   // The spectrograph lets go of the frames before the analysis clears them;
   // FeedDisplays hands them back once they are complete.
   displays.DetachSpectrumFrames();
-  engine.ResetAnalysis(&clip, TruncToInt32(clip.length));
+  if (framesPrepared)
+    engine.ResetAnalysisPrepared(&clip, TruncToInt32(clip.length));
+  else
+    engine.ResetAnalysis(&clip, TruncToInt32(clip.length));
   overviewColumns = 0;
   engine.ClearOutputHops();
   // An empty clip has nothing to analyse: the displays follow it at once.
@@ -484,5 +548,8 @@ void Stretch::OnFileLoad(const StretchParamSpec&, double) {
   ResetToRest(kFileLoad);
   // Only a file the user has just picked in the dialog loads: host
   // automation, program changes and state loads run this handler too.
-  if (displays.TakeChosenFile() && !stateJustLoaded) LoadFile(displays.chosenPath.c_str());
+  // The handler runs under the lock: the file is read at the editor's next
+  // timer tick (RunPendingLoad), outside it.
+  if (displays.TakeChosenFile() && !stateJustLoaded && !displays.chosenPath.empty())
+    AskToLoad(displays.chosenPath, false);
 }

@@ -133,14 +133,43 @@ bool StretchEngine::Reconfigure() {
 }
 
 void StretchEngine::ResetAnalysis(const AudioClip* newClip, int length) {
-  clip = newClip;
-  clipLength = std::max(length, 0);
-  const int expectedFrames = (clipLength + kHop - 1) / kHop;
   for (int c = 0; c < 2; ++c) {
     frames[c].Clear();
     // Without the room, the analysis takes memory as it goes (and ends early
     // where there is none).
-    frames[c].Reserve(c < ChannelsToProcess() ? expectedFrames : 0, kSize);
+    frames[c].Reserve(
+        c < (newClip != nullptr && newClip->channels > 1 ? 2 : 1) ? ExpectedFrames(length) : 0,
+        kSize);
+  }
+  StartAnalysis(newClip, length);
+}
+
+bool StretchEngine::PrepareFrames(int channelCount, int length) {
+  bool reserved = true;
+  for (int c = 0; c < 2; ++c) {
+    preparedFrames[c].Clear();
+    reserved =
+        preparedFrames[c].Reserve(c < channelCount ? ExpectedFrames(length) : 0, kSize) && reserved;
+  }
+  return reserved;
+}
+
+void StretchEngine::ResetAnalysisPrepared(const AudioClip* newClip, int length) {
+  for (int c = 0; c < 2; ++c) frames[c].Swap(preparedFrames[c]);
+  StartAnalysis(newClip, length);
+}
+
+void StretchEngine::ReleasePreparedFrames() {
+  for (FftBufferList& list : preparedFrames) list.Release();
+}
+
+int StretchEngine::ExpectedFrames(int length) { return (std::max(length, 0) + kHop - 1) / kHop; }
+
+void StretchEngine::StartAnalysis(const AudioClip* newClip, int length) {
+  clip = newClip;
+  clipLength = std::max(length, 0);
+  const int expectedFrames = ExpectedFrames(clipLength);
+  for (int c = 0; c < 2; ++c) {
     Zero(inputFrame[c]);
     lastFrame[c].Fill(0);
     inputFill[c] = kKeep;

@@ -64,6 +64,16 @@ class StretchEngine {
   // cleared, analysis pending. The memory for its frames is taken here, on
   // the loading thread, so that the analysis on the audio thread finds it.
   void ResetAnalysis(const AudioClip* clip, int clipLength);
+  // The same for a loading thread that keeps the clip's frame memory away from
+  // the lock: PrepareFrames reserves lists for a clip of channelCount channels
+  // and clipLength samples, outside the plug-in lock (the audio thread never
+  // reads them); ResetAnalysisPrepared, under the lock, puts them in place in
+  // constant time and keeps the old ones; ReleasePreparedFrames gives those
+  // back to the system, outside the lock again. False when the memory cannot
+  // be had: the analysis then takes it as it goes.
+  bool PrepareFrames(int channelCount, int clipLength);
+  void ResetAnalysisPrepared(const AudioClip* clip, int clipLength);
+  void ReleasePreparedFrames();
   // Analyses two more frames per channel, then more (a frame per channel at a
   // time) until the clock reaches the deadline; the default deadline asks for
   // the two alone.
@@ -132,6 +142,10 @@ class StretchEngine {
   // Analyses channel's next frame; false when the analysis of the clip ended.
   bool AnalyseFrame(int channel);
   void AlignSynthesisPhase();
+  // Frames a clip of length samples gives, a channel.
+  static int ExpectedFrames(int length);
+  // ResetAnalysis beyond the frame lists.
+  void StartAnalysis(const AudioClip* clip, int clipLength);
   void NextHop();
   void SynthesiseFrame(int channel, int frameA, int frameB);
   // The frame read for frame k: while stretching, frames that reach into the
@@ -195,4 +209,6 @@ class StretchEngine {
   // The frame each bin of a channel was read from in the hop before.
   ResizableBuffer<std::int32_t> lastFrame[2];
   std::uint64_t s0, s1, s2;
+  // The frame lists a loading thread prepares and gets back (see PrepareFrames).
+  FftBufferList preparedFrames[2];
 };

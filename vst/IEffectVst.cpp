@@ -111,6 +111,9 @@ VstIntPtr IEffectVst::VSTDispatcher(AEffect* e, VstInt32 opcode, VstInt32 index,
     if (plug->Editor() != nullptr) plug->Editor()->IdleEditor();
     return 0;
   }
+  // A state takes the lock for what it sets and lets it go while the plug-in
+  // reads what the state names.
+  if (opcode == effSetChunk) return plug->SetChunk(index, value, ptr);
   if (opcode == effClose) {
     {
       EffectLock guard(plug->Lock());
@@ -285,17 +288,22 @@ VstIntPtr IEffectVst::GetChunk(VstInt32 index, void* ptr) {
 VstIntPtr IEffectVst::SetChunk(VstInt32 index, VstIntPtr size, const void* data) {
   // Nothing to read: the state stays exactly as it is.
   if (data == nullptr || size <= 0 || size > INT_MAX) return 0;
-  StateChunk& buffer = index == 0 ? BankChunk : ProgramChunk;
-  buffer.Resize(static_cast<int>(size));
-  std::memcpy(buffer.Data(), data, static_cast<std::size_t>(size));
-  int start = 0;
-  std::int32_t version = 0, magic = 0;
-  if (buffer.ReadInt32(0, &magic) > 0 && magic == kChunkMagic)
-    start = buffer.ReadInt32(4, &version);
-  const int position = LoadState(buffer, start);
-  if (index != 0 || version < kChunkVersion) StorePreset(nullptr);
-  if (position < 0) return 0;
-  RefreshEditorFromParams();
+  {
+    EffectLock guard(Lock());
+    DLX_TRACE("%d(%s):%d:%d", effSetChunk, OpcodeName(effSetChunk), index, static_cast<int>(size));
+    StateChunk& buffer = index == 0 ? BankChunk : ProgramChunk;
+    buffer.Resize(static_cast<int>(size));
+    std::memcpy(buffer.Data(), data, static_cast<std::size_t>(size));
+    int start = 0;
+    std::int32_t version = 0, magic = 0;
+    if (buffer.ReadInt32(0, &magic) > 0 && magic == kChunkMagic)
+      start = buffer.ReadInt32(4, &version);
+    const int position = LoadState(buffer, start);
+    if (index != 0 || version < kChunkVersion) StorePreset(nullptr);
+    if (position < 0) return 0;
+    RefreshEditorFromParams();
+  }
+  FinishStateLoad();
   return 1;
 }
 

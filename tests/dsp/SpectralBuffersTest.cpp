@@ -119,6 +119,32 @@ TEST(FftBufferList, ReservedBlocksServeTheNextClipZeroed) {
   EXPECT_EQ(list.At(0)->BinCount(), 33);
 }
 
+// A list reserved on one side is put in place by a swap: frames, blocks and
+// the filling position change hands, and a released list starts from nothing.
+TEST(FftBufferList, SwapTradesFramesAndReleaseGivesEverythingBack) {
+  FftBufferList playing, prepared;
+  for (int i = 0; i < 40; ++i) playing.Append(64)->Set(0, i + 1.0, 0.0);
+  ASSERT_TRUE(prepared.Reserve(50, 4096));
+  const int reservedCapacity = prepared.Capacity();
+
+  playing.Swap(prepared);
+  EXPECT_EQ(playing.Count(), 0);
+  EXPECT_EQ(playing.Capacity(), reservedCapacity);
+  ASSERT_EQ(prepared.Count(), 40);
+  for (int i = 0; i < 40; ++i) ASSERT_EQ(prepared.At(i)->Magnitude(0), i + 1.0);
+  for (int i = 0; i < 50; ++i) {
+    SpectralFrame* frame = playing.Append(4096);
+    ASSERT_NE(frame, nullptr);
+    ASSERT_EQ(frame->Magnitude(100), 0.0);
+  }
+
+  prepared.Release();
+  EXPECT_EQ(prepared.Count(), 0);
+  ASSERT_NE(prepared.Append(64), nullptr);  // blocks are taken afresh
+  EXPECT_EQ(prepared.At(0)->BinCount(), 33);
+  EXPECT_EQ(playing.At(49)->size, 4096);
+}
+
 TEST(ComplexFrame, ZeroFilledOfTheRequestedSize) {
   ComplexFrame frame(4096);
   ASSERT_NE(frame.data, nullptr);

@@ -401,10 +401,11 @@ TEST_F(StretchEditorTest, PickedFileLoadsOnce) {
   const int clip = stretch->CurrentClip();
   Click(20, 50);
   EXPECT_EQ(canvas->FileDialogCount(), 1);
+  EXPECT_EQ(Value(kFileLoad), 0.0);
+  EXPECT_EQ(stretch->CurrentClip(), clip);  // read at the next timer tick, outside the lock
+  canvas->Tick();
   EXPECT_EQ(stretch->FilePath(), path);
   EXPECT_NE(stretch->CurrentClip(), clip);
-  EXPECT_EQ(Value(kFileLoad), 0.0);
-  canvas->Tick();
   ASSERT_LE(path.size(), 64u);
   EXPECT_EQ(Text(9)->Text(), path);
 
