@@ -3,17 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "dsp/Fft.h"
+
 namespace resamp {
-
-namespace {
-
-int Log2(int n) {
-  int bits = 0;
-  while ((1 << bits) < n) ++bits;
-  return bits;
-}
-
-}  // namespace
 
 DspBlockConvolver::DspBlockConvolver(DspFirFilterCache& filterCache, double frequency,
                                      double transitionBand, double attenuation, double gain,
@@ -43,10 +35,15 @@ DspBlockConvolver::DspBlockConvolver(DspFirFilterCache& filterCache, double freq
   firstValid = down == 2 ? (m + 1) / 2 : m;
   latencySkip = down == 2 ? shift / 2 + m / 2 : m + shift;
 
-  forward = std::make_unique<DspRealFft>(Log2(blockInput));
-  inverse = std::make_unique<DspRealFft>(Log2(fftSize / down));
+  // The engine's transforms go up to kFftMaxSize; no filter the resampler
+  // designs needs more.
+  if (fftSize > kFftMaxSize) {
+    cache.ReleaseFilter(filter);
+    filter = nullptr;
+    return;
+  }
   block.assign(static_cast<std::size_t>(blockInput), 0.0);
-  spectrum.assign(static_cast<std::size_t>(fftSize), 0.0);
+  spectrum.assign(static_cast<std::size_t>(fftSize) + 2, 0.0);
   out.assign(static_cast<std::size_t>(MaxOutputFor(maxInput)), 0.0);
   Clear();
 }
@@ -78,39 +75,31 @@ void DspBlockConvolver::RunBlock() {
   const int n = fftSize;
   double* y = spectrum.data();
   std::copy(block.begin(), block.end(), y);
-  forward->Forward(y);
+  // Bins 0 .. N/up/2 as (re, im) pairs.
+  FftForwardReal(y, blockInput);
   if (interpolationFactor == 2) {
     // The spectrum of the zero-stuffed block: the half-length spectrum
-    // repeated, written out by conjugate mirroring.
-    const int quarter = n / 4;
-    const double dc = y[0], halfNyquist = y[1];
-    for (int k = quarter + 1; k < n / 2; ++k) {
+    // repeated, its upper half written out by conjugate mirroring.
+    for (int k = n / 4 + 1; k <= n / 2; ++k) {
       y[2 * k] = y[2 * (n / 2 - k)];
       y[2 * k + 1] = -y[2 * (n / 2 - k) + 1];
     }
-    y[2 * quarter] = halfNyquist;
-    y[2 * quarter + 1] = 0.0;
-    y[1] = dc;
   }
-  // The filter is zero-phase: one real factor per bin.
+  // The filter is zero-phase: one real factor per bin, read from its packed
+  // spectrum (DC in slot 0, Nyquist in slot 1, bin k at 2k). Decimation keeps
+  // the lower half alone. The filter is scaled for transforms that count the
+  // DC and top bins half, the one-sided inverse counts them whole: halved here.
   const double* h = filter->spectrum.data();
-  const int topBin = decimationFactor == 2 ? n / 4 : n / 2 - 1;
-  y[0] *= h[0];
-  if (decimationFactor == 2) {
-    // The lower half alone, with bin N/4's real part in the Nyquist slot.
-    for (int k = 1; k < topBin; ++k) {
-      y[2 * k] *= h[2 * k];
-      y[2 * k + 1] *= h[2 * k];
-    }
-    y[1] = y[2 * topBin] * h[2 * topBin];
-  } else {
-    y[1] *= h[1];
-    for (int k = 1; k <= topBin; ++k) {
-      y[2 * k] *= h[2 * k];
-      y[2 * k + 1] *= h[2 * k];
-    }
+  const int top = decimationFactor == 2 ? n / 4 : n / 2;
+  y[0] *= 0.5 * h[0];
+  y[1] = 0.0;
+  for (int k = 1; k < top; ++k) {
+    y[2 * k] *= h[2 * k];
+    y[2 * k + 1] *= h[2 * k];
   }
-  inverse->Inverse(y);
+  y[2 * top] *= 0.5 * (top == n / 2 ? h[1] : h[2 * top]);
+  y[2 * top + 1] = 0.0;
+  FftInverseOneSided(y, n / decimationFactor);
   // The valid results; the first ones after Clear pay the latency.
   for (int i = firstValid; i < firstValid + blockOutputs; ++i) {
     if (skipRemaining > 0) {

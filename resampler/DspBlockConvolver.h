@@ -5,12 +5,10 @@
 // filter belongs to the resampler's cache. Used by one thread at a time.
 #pragma once
 
-#include <memory>
 #include <vector>
 
 #include "resampler/DspFirFilterCache.h"
 #include "resampler/DspProcessor.h"
-#include "resampler/DspRealFft.h"
 
 namespace resamp {
 
@@ -50,10 +48,8 @@ class DspBlockConvolver : public DspProcessor {
   bool leadingZero = false;
   double fractionalLatency = 0.0;
 
-  std::unique_ptr<DspRealFft> forward;  // of length N / up
-  std::unique_ptr<DspRealFft> inverse;  // of length N / down
-  std::vector<double> block;            // history, then new input
-  std::vector<double> spectrum;         // N doubles, packed
+  std::vector<double> block;     // history, then new input
+  std::vector<double> spectrum;  // N + 2 doubles: the bins as (re, im) pairs, then the samples
   std::vector<double> out;
   int fill = 0;
   int skipRemaining = 0;

@@ -2,9 +2,9 @@
 // is a short windowed-sinc filter evaluated at the exact fractional input
 // position. The filters for all fractional positions are precomputed once per
 // program run as second-order spline coefficients, so an output costs one table
-// row and TapCount polynomial evaluations. The table is shared, read-only, by
-// every object of an instance; each object has its own ring and position, and
-// is used by one thread at a time.
+// row: three dot products over the taps, joined by the spline's polynomial.
+// The table is shared, read-only, by every object of an instance; each object
+// has its own ring and position, and is used by one thread at a time.
 #pragma once
 
 #include <cmath>
@@ -12,6 +12,7 @@
 
 #include "resampler/BesselI0.h"
 #include "resampler/DspProcessor.h"
+#include "resampler/DspSplineDot.h"
 
 namespace resamp {
 
@@ -22,8 +23,9 @@ class DspFracInterpolator : public DspProcessor {
   static constexpr int kRing = 256;
   static constexpr int kRows = FractionSteps + 8;
 
-  struct Coefficients {
-    double c0, c1, c2;
+  // A row's spline coefficients, tap by tap: value, slope and curvature.
+  struct Row {
+    double c0[TapCount], c1[TapCount], c2[TapCount];
   };
 
   // inputRate S' and outputRate D in Hz; startFraction is the fractional
@@ -52,7 +54,7 @@ class DspFracInterpolator : public DspProcessor {
   // Writes into output, which must hold MaxOutputFor(count) values (it may be
   // the input buffer when the rate goes down).
   int Process(const double* input, int count, double*& output) override {
-    const Coefficients(*table)[TapCount] = Table();
+    const Row* table = Table();
     const double ratio = inputRate / outputRate;
     int produced = 0;
     for (int consumed = 0; consumed < count;) {
@@ -94,18 +96,18 @@ class DspFracInterpolator : public DspProcessor {
 
   // Rows 0..FractionSteps hold the spline of each tap; row k is centred on a
   // fractional delay of 1 - k / FractionSteps.
-  static const Coefficients (*Table())[TapCount] {
+  static const Row* Table() {
     static const TableBuilder built;
     return built.rows;
   }
 
  private:
   struct TableBuilder {
-    Coefficients rows[kRows][TapCount];
+    Row rows[kRows];
     TableBuilder() {
       const double pi = std::acos(-1.0);
       for (int e = FractionSteps + 3; e >= -4; --e) {
-        Coefficients* row = rows[FractionSteps + 3 - e];
+        Row& row = rows[FractionSteps + 3 - e];
         const double phi = static_cast<double>(e) / FractionSteps;
         double sum = 0.0;
         for (int t = 0; t < TapCount; ++t) {
@@ -115,38 +117,32 @@ class DspFracInterpolator : public DspProcessor {
             const double w = Window(x, pi);
             value = std::fabs(x) <= 1e-13 ? w : w * std::sin(pi * x) / (pi * x);
           }
-          row[t].c0 = value;
+          row.c0[t] = value;
           sum += value;
         }
-        for (int t = 0; t < TapCount; ++t) row[t].c0 /= sum;
+        for (int t = 0; t < TapCount; ++t) row.c0[t] /= sum;
       }
       // The spline pass reads c0 of rows k..k+7; row k's own c0 is rewritten
       // only after every row that reads it is done.
       for (int k = 0; k <= FractionSteps; ++k) {
         for (int t = 0; t < TapCount; ++t) {
-          const double xm3 = rows[k][t].c0, xm2 = rows[k + 1][t].c0, xm1 = rows[k + 2][t].c0;
-          const double x0 = rows[k + 3][t].c0, x1 = rows[k + 4][t].c0, x2 = rows[k + 5][t].c0;
-          const double x3 = rows[k + 6][t].c0, x4 = rows[k + 7][t].c0;
-          rows[k][t].c1 = (61 * (x1 - xm1) + 16 * (xm2 - x2) + 3 * (x3 - xm3)) / 76;
-          rows[k][t].c2 =
+          const double xm3 = rows[k].c0[t], xm2 = rows[k + 1].c0[t], xm1 = rows[k + 2].c0[t];
+          const double x0 = rows[k + 3].c0[t], x1 = rows[k + 4].c0[t], x2 = rows[k + 5].c0[t];
+          const double x3 = rows[k + 6].c0[t], x4 = rows[k + 7].c0[t];
+          rows[k].c1[t] = (61 * (x1 - xm1) + 16 * (xm2 - x2) + 3 * (x3 - xm3)) / 76;
+          rows[k].c2[t] =
               (106 * (xm1 + x1) + 10 * x3 + 6 * xm3 - 3 * x4 - 29 * (xm2 + x2) - 167 * x0) / 76;
-          rows[k][t].c0 = x0;
+          rows[k].c0[t] = x0;
         }
       }
     }
   };
 
-  static double Filter(const Coefficients (*table)[TapCount], const double* first,
-                       double fraction) {
+  static double Filter(const Row* table, const double* first, double fraction) {
     const double x = fraction * FractionSteps;
     const int row = static_cast<int>(x);
-    const double d = x - row;
-    double sum = 0.0;
-    for (int t = 0; t < TapCount; ++t) {
-      const Coefficients& k = table[row][t];
-      sum += (k.c0 + (k.c1 + k.c2 * d) * d) * first[t];
-    }
-    return sum;
+    const Row& r = table[row];
+    return DspSplineDot(r.c0, r.c1, r.c2, first, TapCount, x - row);
   }
 
   // The 18-tap instance uses a product of raised cosines, the 24-tap one a

@@ -35,11 +35,11 @@ void CheckTableRows(int fractionSteps) {
   const auto* table = Interpolator::Table();
   for (int row = 0; row <= fractionSteps; ++row) {
     double sum = 0;
-    for (int t = 0; t < Interpolator::kHalf * 2; ++t) sum += table[row][t].c0;
+    for (int t = 0; t < Interpolator::kHalf * 2; ++t) sum += table[row].c0[t];
     ASSERT_NEAR(sum, 1.0, 1e-12) << row;
   }
   // Row 0 is centred on a whole sample: a unit tap at M - 1.
-  EXPECT_NEAR(table[0][Interpolator::kHalf - 1].c0, 1.0, 1e-9);
+  EXPECT_NEAR(table[0].c0[Interpolator::kHalf - 1], 1.0, 1e-9);
 }
 
 TEST(DspFracInterpolator, TableRowsSumToOne) {
