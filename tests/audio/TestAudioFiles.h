@@ -129,3 +129,10 @@ inline std::string WriteMonoWave(const std::string& name, const std::vector<doub
   for (double v : samples) values.push_back(std::lround(v * 32767));
   return WriteTemp(name, MakeWave(layout, values));
 }
+
+// frames samples of a sine of hz at 44.1 kHz, amplitude 0.5.
+inline std::vector<double> Tone(int frames, double hz) {
+  std::vector<double> samples(frames);
+  for (int i = 0; i < frames; ++i) samples[i] = 0.5 * std::sin(2 * M_PI * hz * i / 44100);
+  return samples;
+}

@@ -19,12 +19,6 @@
 
 namespace {
 
-std::vector<double> Tone(int frames, double hz) {
-  std::vector<double> samples(frames);
-  for (int i = 0; i < frames; ++i) samples[i] = 0.5 * std::sin(2 * M_PI * hz * i / 44100);
-  return samples;
-}
-
 class StretchLoadingTest : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -37,12 +37,6 @@ std::string WriteStereo(const std::string& name, const std::vector<double>& left
   return WriteTemp(name, MakeWave(layout, values));
 }
 
-std::vector<double> Tone(int frames, double hz) {
-  std::vector<double> samples(frames);
-  for (int i = 0; i < frames; ++i) samples[i] = 0.5 * std::sin(2 * M_PI * hz * i / 44100);
-  return samples;
-}
-
 class StretchTest : public ::testing::Test {
  protected:
   void SetUp() override {
