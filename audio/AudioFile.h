@@ -21,6 +21,10 @@ class AudioFile : public AudioClip {
   // memory held it; the clip then holds trunc(targetRate / file rate x frames)
   // samples per stored channel. One synchronous call on the caller's thread.
   bool Load(const std::string& path, double targetRate);
+  // Reads only the headers, as Load would: true when Load would find sample
+  // data it can convert; the clip's channels, rates and lengths are then
+  // those Load would give (short of memory), and it holds no samples.
+  bool Measure(const std::string& path, double targetRate);
 
   SafeString name;  // file reading leaves it empty
 };

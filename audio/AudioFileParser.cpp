@@ -27,12 +27,18 @@ constexpr std::uint16_t kFormatExtensible = 0xFFFE;
 
 }  // namespace
 
-AudioFileParser::AudioFileParser(AudioFile& target, double rate)
-    : clip(target), targetRate(rate), converter(target) {}
+AudioFileParser::AudioFileParser(AudioFile& target, double rate, bool samples)
+    : clip(target), targetRate(rate), samplesToo(samples), converter(target) {}
 
 bool AudioFile::Load(const std::string& path, double targetRate) {
   Clear();
   AudioFileParser parser(*this, targetRate);
+  return parser.Load(path);
+}
+
+bool AudioFile::Measure(const std::string& path, double targetRate) {
+  Clear();
+  AudioFileParser parser(*this, targetRate, false);
   return parser.Load(path);
 }
 
@@ -124,7 +130,7 @@ bool AudioFileParser::ReadWave() {
       reader.Skip(static_cast<std::int64_t>(size) + (size % 2));  // odd chunks carry a pad byte
     }
   }
-  converter.Flush();
+  if (samplesToo) converter.Flush();
   return dataSeen;
 }
 
@@ -165,7 +171,7 @@ bool AudioFileParser::ReadAiff() {
     }
     id = reader.ReadBigEndian32();
   }
-  converter.Flush();
+  if (samplesToo) converter.Flush();
   return dataSeen;
 }
 
@@ -188,6 +194,7 @@ bool AudioFileParser::ReadSamples(std::uint64_t frames, bool bigEndian, bool sig
   frames = std::min<std::uint64_t>(frames, (static_cast<std::uint64_t>(left) + frameBytes - 1) / frameBytes);
   clip.fileLength = static_cast<double>(frames);
   if (!PrepareChannels(frames)) return false;
+  if (!samplesToo) return true;
 
   // About 64 KiB of whole frames per read.
   const std::uint64_t framesPerRead = std::max<std::uint64_t>(1, 65536 / frameBytes);

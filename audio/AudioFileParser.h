@@ -13,7 +13,9 @@
 
 class AudioFileParser {
  public:
-  AudioFileParser(AudioFile& clip, double targetRate);
+  // With samplesToo false the parser reads the headers alone: the clip's
+  // fields say what a load would give, and it holds no samples.
+  AudioFileParser(AudioFile& clip, double targetRate, bool samplesToo = true);
 
   bool Load(const std::string& path);
 
@@ -34,6 +36,7 @@ class AudioFileParser {
   AudioFile& clip;
   FileReader reader;
   double targetRate;
+  bool samplesToo;
   int channelCount = 0;
   int bitsPerSample = 0;
   Encoding encoding = Encoding::kInteger;

@@ -31,8 +31,9 @@ bool CheckInputClip(const std::string& path, int sampleRate, double* frames, std
     return false;
   }
   close(fd);
+  // The headers tell the length; the plug-in reads the samples.
   AudioFile clip;
-  if (!clip.Load(path, sampleRate)) {
+  if (!clip.Measure(path, sampleRate)) {
     *error = "input " + path + " is not a WAVE or AIFF file that can be read";
     return false;
   }

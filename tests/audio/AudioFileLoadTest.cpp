@@ -216,6 +216,49 @@ TEST(AudioFileLoad, FailuresAndDamagedFiles) {
   ASSERT_TRUE(clip.Load(WriteTemp(longName.substr(0, 200) + ".wav", MakeWave(WaveLayout(), Ramp16(10, 2))), 44100));
 }
 
+// Measuring reads the headers alone and tells what a load would: the same
+// answer, channels, rates and lengths, with no sample stored.
+TEST(AudioFileLoad, MeasuringAgreesWithLoading) {
+  WaveLayout mono;
+  mono.channels = 1;
+  WaveLayout deep;
+  deep.bits = 24;
+  deep.rate = 48000;
+  WaveLayout cut;
+  cut.cutBytes = 3;
+  WaveLayout twelve;
+  twelve.bits = 12;
+  WaveLayout absurd;
+  absurd.rate = 4000000000u;
+  Bytes claim = MakeWave(WaveLayout(), Ramp16(50, 2));
+  claim[claim.size() - 4 - 200 + 3] = 0x7F;  // a data size far beyond the file
+  const std::string files[] = {
+      WriteTemp("measure-stereo.wav", MakeWave(WaveLayout(), Ramp16(1000, 2))),
+      WriteTemp("measure-mono.wav", MakeWave(mono, Ramp16(777, 1))),
+      WriteTemp("measure-24.wav", MakeWave(deep, Ramp16(4801, 2))),
+      WriteTemp("measure-cut.wav", MakeWave(cut, Ramp16(100, 2))),
+      WriteTemp("measure-claim.wav", claim),
+      WriteTemp("measure-12.wav", MakeWave(twelve, Ramp16(10, 2))),
+      WriteTemp("measure-absurd.wav", MakeWave(absurd, Ramp16(10, 2))),
+      WriteTemp("measure.aiff", MakeAiff(2, 16, 22050, Ramp16(999, 2))),
+      ::testing::TempDir() + "measure-missing.wav",
+  };
+  for (const std::string& path : files) {
+    for (double rate : {44100.0, 48000.0, 96000.0}) {
+      AudioFile loaded, measured;
+      const bool loads = loaded.Load(path, rate);
+      ASSERT_EQ(measured.Measure(path, rate), loads) << path << " at " << rate;
+      EXPECT_EQ(measured.channels, loaded.channels) << path;
+      EXPECT_EQ(measured.length, loaded.length) << path << " at " << rate;
+      EXPECT_EQ(measured.fileLength, loaded.fileLength) << path;
+      EXPECT_EQ(measured.sampleRate, loaded.sampleRate) << path;
+      EXPECT_EQ(measured.fileSampleRate, loaded.fileSampleRate) << path;
+      EXPECT_EQ(measured.left.length, 0) << path;
+      EXPECT_EQ(measured.right.length, 0) << path;
+    }
+  }
+}
+
 // A FIFO without a writer, a device or a directory is refused at once, before
 // anything is read: opening some of them would wait for ever.
 TEST(AudioFileLoad, OnlyRegularFilesAreOpened) {
