@@ -148,7 +148,9 @@ void Stretch::LoadFile(const char* path) {
 
 void Stretch::FinishStateLoad() { RunLoads(true); }
 
-void Stretch::RunPendingLoad() { RunLoads(false); }
+void Stretch::RunPendingLoad() {
+  if (loadAsked) RunLoads(false);
+}
 
 void Stretch::RestoreFile(const std::string& path) {
   if (!path.empty()) AskToLoad(path, true);

@@ -17,6 +17,7 @@
 // read, only the last is carried out.
 #pragma once
 
+#include <atomic>
 #include <mutex>
 #include <string>
 
@@ -164,7 +165,9 @@ class Stretch : public IEffectVst, public IStretchForEditor {
 
   std::mutex loadLock;
   LoadRequest askedLoad;   // under the plug-in lock
-  bool loadAsked = false;  // under the plug-in lock
+  // Written under the plug-in lock; a timer tick reads it without, to pass
+  // by when nothing was asked.
+  std::atomic<bool> loadAsked{false};
   std::string filePath;
   bool fileMissing = false;
 
