@@ -190,8 +190,6 @@ VstIntPtr IEffectVst::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value,
       return kIdentifyAnswer;
     case effGetChunk:
       return GetChunk(index, ptr);
-    case effSetChunk:
-      return SetChunk(index, value, ptr);
     case effProcessEvents:
       return ProcessEvents(static_cast<const VstEvents*>(ptr));
     case effCanBeAutomated:

@@ -70,6 +70,8 @@ class IEffectVst : public IEffectBase {
   VstTimeInfo* QueryTime(VstInt32 filter);
   VstIntPtr CanDo(const char* text);
   VstIntPtr GetChunk(VstInt32 index, void* ptr);
+  // Reached from the dispatcher without the plug-in lock: takes it for the
+  // state's values, then lets FinishStateLoad run outside it.
   VstIntPtr SetChunk(VstInt32 index, VstIntPtr size, const void* data);
   VstIntPtr ProcessEvents(const VstEvents* events);
   VstIntPtr PinProperties(VstInt32 index, void* ptr, bool input);
