@@ -186,7 +186,7 @@ void Stretch::RunLoads(bool wait) {
     }
     const bool loaded = LoadSpare(request.path, rate);
     const AudioFile& read = clips[(currentClip + 1) % 2];
-    engine.PrepareFrames(read.channels > 1 ? 2 : 1, TruncToInt32(read.length));
+    engine.PrepareFrames(&read, TruncToInt32(read.length));
     FinishLoad(request, loaded, rate);
   }
   // The old clip's frames, or those reserved for a load a later one replaced.

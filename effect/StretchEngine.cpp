@@ -133,23 +133,22 @@ bool StretchEngine::Reconfigure() {
 }
 
 void StretchEngine::ResetAnalysis(const AudioClip* newClip, int length) {
-  for (int c = 0; c < 2; ++c) {
-    frames[c].Clear();
-    // Without the room, the analysis takes memory as it goes (and ends early
-    // where there is none).
-    frames[c].Reserve(
-        c < (newClip != nullptr && newClip->channels > 1 ? 2 : 1) ? ExpectedFrames(length) : 0,
-        kSize);
-  }
+  // Without the room, the analysis takes memory as it goes (and ends early
+  // where there is none).
+  ReserveFrames(frames, newClip, length);
   StartAnalysis(newClip, length);
 }
 
-bool StretchEngine::PrepareFrames(int channelCount, int length) {
+bool StretchEngine::PrepareFrames(const AudioClip* nextClip, int length) {
+  return ReserveFrames(preparedFrames, nextClip, length);
+}
+
+bool StretchEngine::ReserveFrames(FftBufferList (&lists)[2], const AudioClip* forClip, int length) {
   bool reserved = true;
   for (int c = 0; c < 2; ++c) {
-    preparedFrames[c].Clear();
+    lists[c].Clear();
     reserved =
-        preparedFrames[c].Reserve(c < channelCount ? ExpectedFrames(length) : 0, kSize) && reserved;
+        lists[c].Reserve(c < ChannelsOf(forClip) ? ExpectedFrames(length) : 0, kSize) && reserved;
   }
   return reserved;
 }
@@ -188,8 +187,10 @@ void StretchEngine::StartAnalysis(const AudioClip* newClip, int length) {
   hfc.Resize(expectedFrames);
 }
 
-int StretchEngine::ChannelsToProcess() const {
-  return clip != nullptr && clip->channels > 1 ? 2 : 1;
+int StretchEngine::ChannelsToProcess() const { return ChannelsOf(clip); }
+
+int StretchEngine::ChannelsOf(const AudioClip* someClip) {
+  return someClip != nullptr && someClip->channels > 1 ? 2 : 1;
 }
 
 void StretchEngine::AnalyseStep(std::chrono::steady_clock::time_point deadline) {

@@ -65,13 +65,13 @@ class StretchEngine {
   // the loading thread, so that the analysis on the audio thread finds it.
   void ResetAnalysis(const AudioClip* clip, int clipLength);
   // The same for a loading thread that keeps the clip's frame memory away from
-  // the lock: PrepareFrames reserves lists for a clip of channelCount channels
-  // and clipLength samples, outside the plug-in lock (the audio thread never
+  // the lock: PrepareFrames reserves lists for the clip of clipLength samples
+  // that will be analysed next, outside the plug-in lock (the audio thread never
   // reads them); ResetAnalysisPrepared, under the lock, puts them in place in
   // constant time and keeps the old ones; ReleasePreparedFrames gives those
   // back to the system, outside the lock again. False when the memory cannot
   // be had: the analysis then takes it as it goes.
-  bool PrepareFrames(int channelCount, int clipLength);
+  bool PrepareFrames(const AudioClip* nextClip, int clipLength);
   void ResetAnalysisPrepared(const AudioClip* clip, int clipLength);
   void ReleasePreparedFrames();
   // Analyses two more frames per channel, then more (a frame per channel at a
@@ -144,6 +144,9 @@ class StretchEngine {
   void AlignSynthesisPhase();
   // Frames a clip of length samples gives, a channel.
   static int ExpectedFrames(int length);
+  // Empties lists and reserves in them what a clip of length samples needs,
+  // a list for each channel that is analysed; false when memory ran out.
+  static bool ReserveFrames(FftBufferList (&lists)[2], const AudioClip* clip, int length);
   // ResetAnalysis beyond the frame lists.
   void StartAnalysis(const AudioClip* clip, int clipLength);
   void NextHop();
@@ -166,6 +169,8 @@ class StretchEngine {
   // frame's magnitudes around it.
   static double PeakOffset(const SpectralFrame& frame, int b);
   int ChannelsToProcess() const;
+  // Channels analysed of a clip: its right one only when it has two or more.
+  static int ChannelsOf(const AudioClip* clip);
 
   double phaseStep;
   const AudioClip* clip = nullptr;
