@@ -1,26 +1,18 @@
 #include "raster/PxPngBitmap.h"
 
+#include <png.h>
+
 #include <cstring>
 
 #include "raster/PngDecoder.h"
 
-namespace {
-
-std::uint32_t BigEndian32(const unsigned char* p) {
-  return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) |
-         p[3];
-}
-
-}  // namespace
-
 std::unique_ptr<PxPngBitmap> PxPngBitmap::FromEncoded(const unsigned char* data, std::size_t size) {
   // The signature, then the header chunk: length 13, "IHDR", width, height.
-  static const unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
   constexpr std::size_t kHeaderEnd = 8 + 8 + 8;
-  if (data == nullptr || size < kHeaderEnd || std::memcmp(data, kSignature, 8) != 0 ||
-      BigEndian32(data + 8) != 13 || std::memcmp(data + 12, "IHDR", 4) != 0)
+  if (data == nullptr || size < kHeaderEnd || png_sig_cmp(data, 0, 8) != 0 ||
+      png_get_uint_32(data + 8) != 13 || std::memcmp(data + 12, "IHDR", 4) != 0)
     return nullptr;
-  const std::uint32_t w = BigEndian32(data + 16), h = BigEndian32(data + 20);
+  const std::uint32_t w = png_get_uint_32(data + 16), h = png_get_uint_32(data + 20);
   if (w < 1 || h < 1 || w > kPngMaxSide || h > kPngMaxSide ||
       static_cast<long long>(w) * h > kPngMaxPixels)
     return nullptr;
