@@ -37,10 +37,7 @@ bool SynthesisVoice::Allocate(int transformSize, int hopSize) {
             SizeAndZero(turning[c].cosine, size / 2 + 1) &&
             SizeAndZero(turning[c].sine, size / 2 + 1) &&
             SizeAndZero(turning[c].angle, size / 2 + 1) && sized;
-  start[0] = start[1] = 0;
-  resampledHops[0] = resampledHops[1] = 0;
-  soundingHops[0] = soundingHops[1] = 0;
-  turning[0].valid = turning[1].valid = false;
+  ClearTail();
   return sized;
 }
 
