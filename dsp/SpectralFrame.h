@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "dsp/PhaseWrap.h"  // the check that doubles round as doubles
+#include "dsp/PhaseWrap.h"
 
 class SpectralFrame {
  public:
@@ -54,8 +54,7 @@ class SpectralFrame {
   // 1.5 * 2^52, whose low bits are then the step count's (so a frame's loop
   // vectorises); a phase beyond 2^51 steps, or not a number, gives some value.
   static std::uint16_t RadiansToTurns(double phase) {
-    constexpr double kRound = 6755399441055744.0;
-    const double shifted = phase * (1.0 / kRadiansPerStep) + kRound;
+    const double shifted = phase * (1.0 / kRadiansPerStep) + kRoundToWhole;
     std::uint64_t bits;
     std::memcpy(&bits, &shifted, sizeof bits);
     return static_cast<std::uint16_t>(bits);
