@@ -42,6 +42,18 @@ DspBlockConvolver::DspBlockConvolver(DspFirFilterCache& filterCache, double freq
     filter = nullptr;
     return;
   }
+  // The filter is zero-phase: one real factor per bin, read from its packed
+  // spectrum (DC in slot 0, Nyquist in slot 1, bin k at 2k), written twice so
+  // a bin's two parts are multiplied alike. Decimation keeps the lower half
+  // alone. The filter is scaled for transforms that count the DC and top bins
+  // half, the one-sided inverse counts them whole: halved here. The imaginary
+  // parts of those two bins are zero.
+  const double* h = filter->spectrum.data();
+  const int top = down == 2 ? fftSize / 4 : fftSize / 2;
+  factors.assign(static_cast<std::size_t>(2 * top + 2), 0.0);
+  factors[0] = 0.5 * h[0];
+  for (int k = 1; k < top; ++k) factors[2 * k] = factors[2 * k + 1] = h[2 * k];
+  factors[2 * top] = 0.5 * (top == fftSize / 2 ? h[1] : h[2 * top]);
   block.assign(static_cast<std::size_t>(blockInput), 0.0);
   spectrum.assign(static_cast<std::size_t>(fftSize) + 2, 0.0);
   out.assign(static_cast<std::size_t>(MaxOutputFor(maxInput)), 0.0);
@@ -85,29 +97,16 @@ void DspBlockConvolver::RunBlock() {
       y[2 * k + 1] = -y[2 * (n / 2 - k) + 1];
     }
   }
-  // The filter is zero-phase: one real factor per bin, read from its packed
-  // spectrum (DC in slot 0, Nyquist in slot 1, bin k at 2k). Decimation keeps
-  // the lower half alone. The filter is scaled for transforms that count the
-  // DC and top bins half, the one-sided inverse counts them whole: halved here.
-  const double* h = filter->spectrum.data();
-  const int top = decimationFactor == 2 ? n / 4 : n / 2;
-  y[0] *= 0.5 * h[0];
-  y[1] = 0.0;
-  for (int k = 1; k < top; ++k) {
-    y[2 * k] *= h[2 * k];
-    y[2 * k + 1] *= h[2 * k];
-  }
-  y[2 * top] *= 0.5 * (top == n / 2 ? h[1] : h[2 * top]);
-  y[2 * top + 1] = 0.0;
+  // One real factor per bin, already doubled into (re, im) pairs.
+  const double* h = factors.data();
+  const int values = 2 * (decimationFactor == 2 ? n / 4 : n / 2) + 2;
+  for (int i = 0; i < values; ++i) y[i] *= h[i];
   FftInverseOneSided(y, n / decimationFactor);
   // The valid results; the first ones after Clear pay the latency.
-  for (int i = firstValid; i < firstValid + blockOutputs; ++i) {
-    if (skipRemaining > 0) {
-      --skipRemaining;
-      continue;
-    }
-    out[produced++] = y[i];
-  }
+  const int skip = std::min(skipRemaining, blockOutputs);
+  skipRemaining -= skip;
+  std::copy(y + firstValid + skip, y + firstValid + blockOutputs, out.begin() + produced);
+  produced += blockOutputs - skip;
   std::copy(block.end() - history, block.end(), block.begin());
   fill = history;
 }
@@ -116,8 +115,11 @@ int DspBlockConvolver::Process(const double* input, int count, double*& output) 
   output = out.data();
   produced = 0;
   if (filter == nullptr) return 0;
-  for (int i = 0; i < count; ++i) {
-    block[fill++] = input[i];
+  for (int done = 0; done < count;) {
+    const int n = std::min(count - done, blockInput - fill);
+    std::copy(input + done, input + done + n, block.begin() + fill);
+    fill += n;
+    done += n;
     if (fill == blockInput) RunBlock();
   }
   return produced;

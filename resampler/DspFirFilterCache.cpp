@@ -5,6 +5,7 @@
 #include <memory>
 #include <new>
 
+#include "dsp/Fft.h"
 #include "resampler/BesselI0.h"
 #include "resampler/DspRealFft.h"
 
@@ -92,10 +93,14 @@ DspFirFilter* DspFirFilterCache::Build(double f, double transitionBand, double a
   filter->gain = gain;
   filter->useCount = 1;
   filter->kernelLength = plan.kernelLength;
-  filter->transformBits = plan.transformBits;
+  // Blocks of twice the shortest transform: the share of each block the
+  // kernel's overlap takes goes down from up to a half to up to a quarter,
+  // which pays for the longer transforms; not beyond the engine's largest.
+  filter->transformBits =
+      plan.transformBits + 2 <= kFftMaxLevels ? plan.transformBits + 1 : plan.transformBits;
   const int m = plan.kernelLength / 2;
   filter->latency = m;
-  const int n = 1 << (plan.transformBits + 1);
+  const int n = 1 << (filter->transformBits + 1);
 
   const double pi = std::acos(-1.0);
   const double i0Beta = BesselI0(kKaiserBeta);
@@ -117,7 +122,7 @@ DspFirFilter* DspFirFilterCache::Build(double f, double transitionBand, double a
   double* zeroPhase = filter->spectrum.data();
   zeroPhase[0] = taps[0] * scale;
   for (int k = 1; k <= m; ++k) zeroPhase[k] = zeroPhase[n - k] = taps[k] * scale;
-  DspRealFft(plan.transformBits + 1).Forward(zeroPhase);
+  DspRealFft(filter->transformBits + 1).Forward(zeroPhase);
   return filter.release();
 }
 

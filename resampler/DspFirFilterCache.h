@@ -27,7 +27,7 @@ struct DspFirFilter {
   double frequency, transitionBand, attenuation, gain;
   std::int32_t useCount = 0;
   std::int32_t kernelLength = 0;
-  std::int32_t transformBits = 0;
+  std::int32_t transformBits = 0;  // the plan's, or one more where the transform allows
   std::int32_t latency = 0;  // M, half the kernel
   // The real FFT (packed) of the zero-phase kernel, N = 2^(transformBits + 1).
   std::vector<double> spectrum;

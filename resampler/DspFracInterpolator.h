@@ -3,12 +3,18 @@
 // position. The filters for all fractional positions are precomputed once per
 // program run as second-order spline coefficients, so an output costs one table
 // row: three dot products over the taps, joined by the spline's polynomial.
-// The table is shared, read-only, by every object of an instance; each object
-// has its own ring and position, and is used by one thread at a time.
+// When the rates are whole numbers whose ratio is p / q with q up to
+// kMaxPhases (every pair of the usual audio rates), the positions repeat
+// every q outputs: the object evaluates those q filters from the spline once,
+// and an output costs one dot product. The spline table is shared, read-only,
+// by every object of an instance; each object has its own ring, position and
+// filters, and is used by one thread at a time.
 #pragma once
 
 #include <cmath>
 #include <cstdint>
+#include <numeric>
+#include <vector>
 
 #include "resampler/BesselI0.h"
 #include "resampler/DspProcessor.h"
@@ -20,8 +26,11 @@ template <int TapCount, int FractionSteps>
 class DspFracInterpolator : public DspProcessor {
  public:
   static constexpr int kHalf = TapCount / 2;  // M
-  static constexpr int kRing = 256;
+  static constexpr int kRing = 256;           // a power of two
   static constexpr int kRows = FractionSteps + 8;
+  static constexpr int kMaxPhases = 1024;
+  // A phase's filter, padded with zero taps to whole vector registers.
+  static constexpr int kPaddedTaps = (TapCount + 3) / 4 * 4;
 
   // A row's spline coefficients, tap by tap: value, slope and curvature.
   struct Row {
@@ -32,8 +41,13 @@ class DspFracInterpolator : public DspProcessor {
   // latency the stage before hands over.
   DspFracInterpolator(double inputRate, double outputRate, double startFraction)
       : inputRate(inputRate), outputRate(outputRate), startFraction(startFraction) {
+    BuildPhases();
     Clear();
   }
+
+  // The number of filters evaluated ahead, 0 when every output is taken from
+  // the spline.
+  int PhaseCount() const { return static_cast<int>(phaseStep.size()); }
 
   void Clear() override {
     readIndex = kRing - kHalf + 1;
@@ -44,6 +58,7 @@ class DspFracInterpolator : public DspProcessor {
     outputCount = 0;
     wholePosition = 0;
     fraction = positionOffset = startFraction;
+    phase = 0;
   }
 
   int MaxOutputFor(int maxInput) const override {
@@ -67,6 +82,10 @@ class DspFracInterpolator : public DspProcessor {
       pending += c;
       writeIndex = (writeIndex + c) % kRing;
 
+      if (!phaseStep.empty()) {
+        produced += FromPhases(output + produced);
+        continue;
+      }
       while (pending > kHalf) {
         output[produced++] = Filter(table, ring + readIndex, fraction);
         // From a count times the ratio, never by adding the ratio up.
@@ -80,7 +99,7 @@ class DspFracInterpolator : public DspProcessor {
         fraction = position - whole;
       }
     }
-    if (outputCount > 1000) {  // keep the count small
+    if (outputCount > 1000) {  // keep the count small (spline path)
       positionOffset = fraction;
       outputCount = 0;
       wholePosition = 0;
@@ -102,6 +121,73 @@ class DspFracInterpolator : public DspProcessor {
   }
 
  private:
+  // Finds q with inputRate / outputRate = p / q and evaluates the filter of
+  // each output position k = 0 .. q - 1 (at k p / q + startFraction), with
+  // the whole input samples to move on after it.
+  void BuildPhases() {
+    const double limit = 4294967296.0;
+    if (!(inputRate > 0 && inputRate < limit && outputRate > 0 && outputRate < limit) ||
+        inputRate != std::floor(inputRate) || outputRate != std::floor(outputRate))
+      return;
+    const std::int64_t in = static_cast<std::int64_t>(inputRate);
+    const std::int64_t out = static_cast<std::int64_t>(outputRate);
+    const std::int64_t divisor = std::gcd(in, out);
+    const std::int64_t p = in / divisor, q = out / divisor;
+    if (q > kMaxPhases) return;
+    const Row* table = Table();
+    const int count = static_cast<int>(q);
+    phaseTaps.assign(static_cast<std::size_t>(count) * kPaddedTaps, 0.0);
+    phaseStep.assign(static_cast<std::size_t>(count), 0);
+    std::int64_t previousWhole = 0;
+    for (int k = 0; k <= count; ++k) {
+      const std::int64_t numerator = k * p;
+      double f = static_cast<double>(numerator % q) / static_cast<double>(q) + startFraction;
+      std::int64_t whole = numerator / q;
+      if (f >= 1.0) {
+        f -= 1.0;
+        ++whole;
+      }
+      if (k > 0) phaseStep[k - 1] = static_cast<std::int32_t>(whole - previousWhole);
+      previousWhole = whole;
+      if (k == count) break;
+      const double x = f * FractionSteps;
+      const int row = static_cast<int>(x);
+      const double d = x - row;
+      const Row& r = table[row];
+      double* taps = phaseTaps.data() + static_cast<std::size_t>(k) * kPaddedTaps;
+      for (int t = 0; t < TapCount; ++t) taps[t] = r.c0[t] + (r.c1[t] + r.c2[t] * d) * d;
+    }
+  }
+
+  // Every output the ring's pending samples allow, in batches whose sums the
+  // dot kernel runs side by side; returns how many.
+  int FromPhases(double* output) {
+    constexpr int kBatch = 32;
+    const double* taps[kBatch];
+    const double* samples[kBatch];
+    const double* const phases = phaseTaps.data();
+    const std::int32_t* const steps = phaseStep.data();
+    const int phaseCount = PhaseCount();
+    int at = phase, read = readIndex, left = pending;
+    int produced = 0;
+    while (left > kHalf) {
+      int n = 0;
+      for (; n < kBatch && left > kHalf; ++n) {
+        taps[n] = phases + at * kPaddedTaps;
+        samples[n] = ring + read;
+        left -= steps[at];
+        read = (read + steps[at]) & (kRing - 1);
+        if (++at == phaseCount) at = 0;
+      }
+      DspDotRows(taps, samples, kPaddedTaps, n, output + produced);
+      produced += n;
+    }
+    phase = at;
+    readIndex = read;
+    pending = left;
+    return produced;
+  }
+
   struct TableBuilder {
     Row rows[kRows];
     TableBuilder() {
@@ -174,6 +260,9 @@ class DspFracInterpolator : public DspProcessor {
   std::int32_t wholePosition = 0;
   double fraction = 0.0;
   double positionOffset = 0.0;
+  std::vector<double> phaseTaps;  // PhaseCount() rows of kPaddedTaps
+  std::vector<std::int32_t> phaseStep;
+  int phase = 0;
 };
 
 // Both tables are built when the program starts, not on the first call.

@@ -28,7 +28,31 @@ double Tail(const double* c0, const double* c1, const double* c2, const double* 
   return s0 + (s1 + s2 * d) * d;
 }
 
+void RowsScalar(const double* const* taps, const double* const* x, int n, int from, int count,
+                double* out) {
+  for (int i = from; i < count; ++i) {
+    double s = 0.0;
+    for (int t = 0; t < n; ++t) s += taps[i][t] * x[i][t];
+    out[i] = s;
+  }
+}
+
 #if defined(DILATORIX_SPLINE_SSE2)
+
+void RowsSse2(const double* const* taps, const double* const* x, int n, int count, double* out) {
+  int i = 0;
+  for (; i + 2 <= count; i += 2) {
+    __m128d a0 = _mm_setzero_pd(), a1 = _mm_setzero_pd();
+    for (int t = 0; t < n; t += 2) {
+      a0 = _mm_add_pd(a0, _mm_mul_pd(_mm_loadu_pd(taps[i] + t), _mm_loadu_pd(x[i] + t)));
+      a1 = _mm_add_pd(a1, _mm_mul_pd(_mm_loadu_pd(taps[i + 1] + t), _mm_loadu_pd(x[i + 1] + t)));
+    }
+    // (a0[0] + a0[1], a1[0] + a1[1])
+    const __m128d low = _mm_unpacklo_pd(a0, a1), high = _mm_unpackhi_pd(a0, a1);
+    _mm_storeu_pd(out + i, _mm_add_pd(low, high));
+  }
+  RowsScalar(taps, x, n, i, count, out);
+}
 
 double DotSse2(const double* c0, const double* c1, const double* c2, const double* x, int n,
                double d) {
@@ -70,6 +94,28 @@ __attribute__((target("avx2,fma"))) double DotAvx2(const double* c0, const doubl
   return lanes[0] + lanes[1] + Tail(c0, c1, c2, x, t, n, d);
 }
 
+__attribute__((target("avx2,fma"))) void RowsAvx2(const double* const* taps, const double* const* x,
+                                                  int n, int count, double* out) {
+  int i = 0;
+  for (; i + 4 <= count; i += 4) {
+    __m256d a0 = _mm256_setzero_pd(), a1 = _mm256_setzero_pd();
+    __m256d a2 = _mm256_setzero_pd(), a3 = _mm256_setzero_pd();
+    for (int t = 0; t < n; t += 4) {
+      a0 = _mm256_fmadd_pd(_mm256_loadu_pd(taps[i] + t), _mm256_loadu_pd(x[i] + t), a0);
+      a1 = _mm256_fmadd_pd(_mm256_loadu_pd(taps[i + 1] + t), _mm256_loadu_pd(x[i + 1] + t), a1);
+      a2 = _mm256_fmadd_pd(_mm256_loadu_pd(taps[i + 2] + t), _mm256_loadu_pd(x[i + 2] + t), a2);
+      a3 = _mm256_fmadd_pd(_mm256_loadu_pd(taps[i + 3] + t), _mm256_loadu_pd(x[i + 3] + t), a3);
+    }
+    // Pairwise sums (a0 low, a1 low, a0 high, a1 high) and the same for a2, a3;
+    // the two 128-bit halves added give the four totals in order.
+    const __m256d h01 = _mm256_hadd_pd(a0, a1), h23 = _mm256_hadd_pd(a2, a3);
+    const __m256d crossed = _mm256_permute2f128_pd(h01, h23, 0x21);
+    const __m256d straight = _mm256_blend_pd(h01, h23, 0xC);
+    _mm256_storeu_pd(out + i, _mm256_add_pd(crossed, straight));
+  }
+  RowsScalar(taps, x, n, i, count, out);
+}
+
 bool HasAvx2() {
   __builtin_cpu_init();  // read during static initialisation
   return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
@@ -78,6 +124,8 @@ bool HasAvx2() {
 using DotFunction = double (*)(const double*, const double*, const double*, const double*, int,
                                double);
 const DotFunction chosenDot = HasAvx2() ? DotAvx2 : DotSse2;
+using RowsFunction = void (*)(const double* const*, const double* const*, int, int, double*);
+const RowsFunction chosenRows = HasAvx2() ? RowsAvx2 : RowsSse2;
 
 #endif
 
@@ -91,6 +139,16 @@ double DspSplineDot(const double* c0, const double* c1, const double* c2, const 
   return DotSse2(c0, c1, c2, x, n, d);
 #else
   return Tail(c0, c1, c2, x, 0, n, d);
+#endif
+}
+
+void DspDotRows(const double* const* taps, const double* const* x, int n, int count, double* out) {
+#if defined(DILATORIX_SPLINE_AVX2)
+  chosenRows(taps, x, n, count, out);
+#elif defined(DILATORIX_SPLINE_SSE2)
+  RowsSse2(taps, x, n, count, out);
+#else
+  RowsScalar(taps, x, n, 0, count, out);
 #endif
 }
 

@@ -48,8 +48,8 @@ TEST(DspFracInterpolator, TableRowsSumToOne) {
 }
 
 template <typename Interpolator>
-double WorstError(double inRate, double outRate, double hz, int block) {
-  Interpolator stage(inRate, outRate, 0.0);
+double WorstError(double inRate, double outRate, double hz, int block, double start = 0.0) {
+  Interpolator stage(inRate, outRate, start);
   std::vector<double> input(20000);
   for (std::size_t i = 0; i < input.size(); ++i)
     input[i] = Sine(hz, inRate, static_cast<double>(i));
@@ -57,7 +57,7 @@ double WorstError(double inRate, double outRate, double hz, int block) {
   // Output k stands for input time k * S' / D; skip the edges the taps reach past.
   double worst = 0;
   for (std::size_t k = 100; k + 100 < out.size(); ++k) {
-    const double expected = Sine(hz, inRate, k * inRate / outRate);
+    const double expected = Sine(hz, inRate, k * inRate / outRate + start);
     worst = std::max(worst, std::abs(out[k] - expected));
   }
   return worst;
@@ -75,6 +75,16 @@ TEST(DspFracInterpolator, OutputsStandForExactInputTimes) {
     EXPECT_LT(WorstError<Interpolator16>(88200, 48000, 19000, block), 1e-6) << block;
     EXPECT_LT(WorstError<Interpolator24>(96000, 44100, 1000, block), 1e-8) << block;
     EXPECT_LT(WorstError<Interpolator24>(88200, 48000, 19000, block), 1e-8) << block;
+  }
+  // With a start fraction handed over, by evaluated filters (80 positions
+  // repeat) and from the spline (a ratio whose positions repeat too rarely).
+  EXPECT_EQ(Interpolator24(88200, 48000, 0.37).PhaseCount(), 80);
+  EXPECT_EQ(Interpolator24(88200, 47999, 0.37).PhaseCount(), 0);
+  EXPECT_EQ(Interpolator24(88200.5, 48000, 0.37).PhaseCount(), 0);
+  for (int block : {1024, 77}) {
+    EXPECT_LT(WorstError<Interpolator24>(88200, 48000, 5000, block, 0.37), 1e-8) << block;
+    EXPECT_LT(WorstError<Interpolator24>(88200, 47999, 5000, block, 0.37), 1e-8) << block;
+    EXPECT_LT(WorstError<Interpolator16>(16000, 44100, 2000, block, 0.81), 1e-6) << block;
   }
 }
 

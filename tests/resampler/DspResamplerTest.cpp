@@ -17,6 +17,7 @@ struct Plan {
 const Plan kPlans[] = {
     {44100, 48000, 1, true}, {48000, 44100, 1, true},  {88200, 44100, 1, false},
     {96000, 44100, 1, true}, {192000, 44100, 2, true}, {22050, 44100, 1, false},
+    {8000, 44100, 1, true},  {44100, 47999, 1, true},
 };
 
 template <typename Resampler>

@@ -1,6 +1,8 @@
-// The interpolator's inner product against the spline evaluated tap by tap, in
-// long double, for every tap count from 1 to 40 (the remainders beyond whole
-// vector registers included) and fractions across the row.
+// The interpolator's inner products against sums in long double: the spline
+// evaluated tap by tap for every tap count from 1 to 40 (the remainders beyond
+// whole vector registers included) and fractions across the row; evaluated
+// filters for batches of every size from 1 to 11 (the remainders beyond four
+// outputs included), each output with its own filter and samples.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -10,12 +12,45 @@
 
 namespace {
 
-TEST(DspSplineDot, MatchesTheSplineEvaluatedTapByTap) {
+struct Random {
   unsigned seed = 12345;
-  auto next = [&seed] {
+  double operator()() {
     seed = seed * 1664525u + 1013904223u;
     return static_cast<double>(seed >> 8) / 8388608.0 - 1.0;
-  };
+  }
+};
+
+TEST(DspDotRows, EachOutputIsItsOwnFilterOverItsOwnSamples) {
+  Random next;
+  for (int n : {4, 8, 20, 24}) {
+    for (int count = 1; count <= 11; ++count) {
+      // Filters and sample runs at unaligned, overlapping places of two pools.
+      std::vector<double> filterPool(13 * 24 + 3), samplePool(13 * 24 + 3);
+      for (double& v : filterPool) v = next();
+      for (double& v : samplePool) v = next();
+      std::vector<const double*> taps(count), x(count);
+      for (int i = 0; i < count; ++i) {
+        taps[i] = filterPool.data() + (i * 7 + 1) % 40;
+        x[i] = samplePool.data() + (i * 13 + 3) % 50;
+      }
+      std::vector<double> out(count + 1, 99.0);
+      resamp::DspDotRows(taps.data(), x.data(), n, count, out.data());
+      for (int i = 0; i < count; ++i) {
+        long double expected = 0.0L, magnitude = 0.0L;
+        for (int t = 0; t < n; ++t) {
+          expected += static_cast<long double>(taps[i][t]) * x[i][t];
+          magnitude += std::fabs(taps[i][t] * x[i][t]);
+        }
+        ASSERT_NEAR(out[i], static_cast<double>(expected), 1e-15 * static_cast<double>(magnitude))
+            << n << " taps, output " << i << " of " << count;
+      }
+      EXPECT_EQ(out[count], 99.0) << "written past the batch";
+    }
+  }
+}
+
+TEST(DspSplineDot, MatchesTheSplineEvaluatedTapByTap) {
+  Random next;
   for (int n = 1; n <= 40; ++n) {
     std::vector<double> c0(n), c1(n), c2(n), x(n);
     for (int t = 0; t < n; ++t) {
