@@ -195,6 +195,7 @@ bool AudioFileParser::ReadSamples(std::uint64_t frames, bool bigEndian, bool sig
   clip.fileLength = static_cast<double>(frames);
   if (!PrepareChannels(frames)) return false;
   if (!samplesToo) return true;
+  converter.ReserveOutput();
 
   // About 64 KiB of whole frames per read.
   const std::uint64_t framesPerRead = std::max<std::uint64_t>(1, 65536 / frameBytes);

@@ -33,6 +33,15 @@ bool ClipRateConverter::Prepare(int channels, double sourceRateHz, double target
   return true;
 }
 
+void ClipRateConverter::ReserveOutput() {
+  for (int c = 0; c < channelCount; ++c) {
+    ExtensibleSampleBuffer<double>& target = c == 0 ? clip.left : clip.right;
+    const std::int64_t room = target.length + staging[c].remaining;
+    if (room <= ExtensibleSampleBuffer<double>::kMaxCapacity)
+      target.EnsureCapacity(static_cast<int>(room));
+  }
+}
+
 void ClipRateConverter::HandOn(int c) {
   StagingBlock& block = staging[c];
   if (outOfMemory) {
@@ -87,6 +96,7 @@ bool AudioClip::ConvertFrom(const AudioClip& source, double targetRateHz) {
   ClipRateConverter converter(*this);
   if (!converter.Prepare(stored, source.sampleRate, targetRateHz, source.fileBitsPerSample, frames))
     return false;
+  converter.ReserveOutput();
   for (int c = 0; c < stored; ++c) {
     const ExtensibleSampleBuffer<double>& from = c == 0 ? source.left : source.right;
     // Both bounds are int32 lengths.

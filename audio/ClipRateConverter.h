@@ -32,6 +32,10 @@ class ClipRateConverter {
   bool Prepare(int channels, double sourceRateHz, double targetRateHz, int bitsPerSample,
                double outputFrames);
 
+  // Takes the room for every channel's whole output now, so a long load gets
+  // its memory in one piece; where it cannot be had, the appends say so.
+  void ReserveOutput();
+
   // channel < Channels().
   void Push(int channel, double sample) {
     StagingBlock& block = staging[channel];

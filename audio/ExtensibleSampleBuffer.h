@@ -19,6 +19,8 @@ class ExtensibleSampleBuffer {
   static constexpr int kBlockMask = Block::kSamples - 1;
   // The largest capacity that is a whole number of blocks and fits an int32.
   static constexpr std::int32_t kMaxCapacity = INT32_MAX / Block::kSamples * Block::kSamples;
+  // Growth by this many blocks (2 MiB of doubles) or more takes them from a slab.
+  static constexpr int kSlabBlocks = 256;
 
   // Holds one zeroed block afterwards unless memory ran out; then capacity is 0
   // and the first Append reports it. Without a pool blocks come straight from
@@ -40,6 +42,12 @@ class ExtensibleSampleBuffer {
   // growth stops there and capacity tells what there is.
   bool EnsureCapacity(int n) {
     if (n > kMaxCapacity) return false;
+    // A long way to grow takes its blocks from one slab; the index grows once.
+    const int missing = (n - capacity + Block::kSamples - 1) / Block::kSamples;
+    if (missing >= kSlabBlocks && pool != nullptr) {
+      if (!ReserveIndex(blockIndex.count + missing)) return false;
+      pool->Reserve(missing);
+    }
     while (capacity < n) {
       if (!ReserveIndex(blockIndex.count + 1)) return false;
       Block* block = pool != nullptr ? pool->Acquire() : new (std::nothrow) Block;

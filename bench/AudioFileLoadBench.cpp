@@ -51,7 +51,7 @@ const std::string& FiveMinuteFile() {
 
 // Arguments: the target rate, and whether the clip's memory is the one an
 // earlier load used (1: the second load into an instance) or fresh from the
-// system (0: the first, which pays a page fault per 4 KiB of samples).
+// system (0: the first, which has its memory mapped).
 void BM_LoadFiveMinuteStereo24(benchmark::State& state) {
   const std::string& path = FiveMinuteFile();
   const double target = static_cast<double>(state.range(0));

@@ -135,6 +135,40 @@ TEST(ExtensibleSampleBuffer, ClearThenReloadReusesBlocksInTheOrderGivenBack) {
   EXPECT_EQ(buffer.Pool()->freeCount, 0);
 }
 
+// A long growth, as a file load asks for, takes its blocks from one slab of
+// pages: consecutive blocks, one growth of the index, zeroed samples; they go
+// back to the queue and are used again like heap blocks, and only the part the
+// queue cannot give is mapped anew.
+TEST(ExtensibleSampleBuffer, LongGrowthTakesOneSlab) {
+  Buffer buffer;
+  const int blocks = Buffer::kSlabBlocks + 44;
+  ASSERT_TRUE(buffer.EnsureCapacity(blocks * 1024));
+  ASSERT_EQ(buffer.BlockCount(), blocks);
+  EXPECT_EQ(buffer.Pool()->allocatedCount, blocks);  // the first block, then blocks - 1 in the slab
+  for (int k = 2; k < blocks; ++k) ASSERT_EQ(buffer.BlockAt(k), buffer.BlockAt(k - 1) + 1) << k;
+  EXPECT_GE(buffer.IndexCapacity(), blocks);
+  EXPECT_LE(buffer.IndexCapacity(), blocks + 8);
+  EXPECT_EQ(buffer.At(blocks * 1024 - 1), 0.0);
+  EXPECT_EQ(buffer.Pool()->freeCount, 0);
+
+  const std::vector<double> samples = Ramp(5000, 2.0);
+  ASSERT_TRUE(buffer.Append(5000, samples.data()));
+  EXPECT_EQ(buffer.At(4999), samples[4999]);
+  const SampleBlock<double>* slabBlock = buffer.BlockAt(1);
+  buffer.Clear();
+  EXPECT_EQ(buffer.Pool()->freeCount, blocks);
+
+  // Again, and 300 blocks beyond: the queue first, a slab for the rest.
+  ASSERT_TRUE(buffer.EnsureCapacity((blocks + 300) * 1024));
+  EXPECT_EQ(buffer.BlockAt(1), slabBlock);
+  EXPECT_EQ(buffer.Pool()->allocatedCount, blocks + 300);
+  EXPECT_EQ(buffer.Pool()->freeCount, 0);
+  EXPECT_EQ(buffer.BlockAt(blocks + 1), buffer.BlockAt(blocks) + 1);
+  EXPECT_EQ(buffer.At(4999), 0.0);  // zeroed again
+  buffer.At((blocks + 300) * 1024 - 1) = 7.0;
+  EXPECT_EQ(buffer.At((blocks + 300) * 1024 - 1), 7.0);
+}
+
 TEST(ExtensibleSampleBuffer, RequestsBeyondTheIntRangeFailWithoutChange) {
   Buffer buffer;
   const std::vector<double> samples = Ramp(100);
