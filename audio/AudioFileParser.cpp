@@ -25,6 +25,19 @@ constexpr std::uint32_t LittleId(const char (&text)[5]) {
 constexpr std::uint16_t kFormatFloat = 3;
 constexpr std::uint16_t kFormatExtensible = 0xFFFE;
 
+// count samples from first on, stride bytes apart, each turned into a double
+// by decode; one loop per format, so the format is decided once a block.
+template <typename Decode>
+void DecodeRun(const unsigned char* first, std::size_t stride, std::size_t count, double* out,
+               Decode decode) {
+  for (std::size_t i = 0; i < count; ++i) out[i] = decode(first + i * stride);
+}
+
+std::uint32_t Word32(const unsigned char* s, bool bigEndian) {
+  return bigEndian ? static_cast<std::uint32_t>(s[0]) << 24 | s[1] << 16 | s[2] << 8 | s[3]
+                   : static_cast<std::uint32_t>(s[3]) << 24 | s[2] << 16 | s[1] << 8 | s[0];
+}
+
 }  // namespace
 
 AudioFileParser::AudioFileParser(AudioFile& target, double rate, bool samples)
@@ -200,51 +213,65 @@ bool AudioFileParser::ReadSamples(std::uint64_t frames, bool bigEndian, bool sig
   // About 64 KiB of whole frames per read.
   const std::uint64_t framesPerRead = std::max<std::uint64_t>(1, 65536 / frameBytes);
   std::vector<unsigned char> buffer(static_cast<std::size_t>(framesPerRead * frameBytes));
+  std::vector<double> decoded(static_cast<std::size_t>(framesPerRead));
   for (std::uint64_t done = 0; done < frames;) {
     const std::uint64_t n = std::min(framesPerRead, frames - done);
     reader.Read(buffer.data(), static_cast<std::size_t>(n * frameBytes));
-    for (std::uint64_t f = 0; f < n; ++f) {
-      const unsigned char* frame = buffer.data() + f * frameBytes;
-      for (int c = 0; c < converter.Channels(); ++c) {
-        const unsigned char* s = frame + c * bytesPerSample;
-        double v = 0.0;
-        switch (bitsPerSample) {
-          case 8:
-            v = signed8 ? static_cast<signed char>(s[0]) / 128.0 : (s[0] - 128) / 128.0;
-            break;
-          case 16: {
+    for (int c = 0; c < converter.Channels(); ++c) {
+      const unsigned char* first = buffer.data() + c * bytesPerSample;
+      const std::size_t count = static_cast<std::size_t>(n);
+      double* out = decoded.data();
+      switch (bitsPerSample) {
+        case 8:
+          if (signed8)
+            DecodeRun(first, frameBytes, count, out, [](const unsigned char* s) {
+              return static_cast<signed char>(s[0]) / 128.0;
+            });
+          else
+            DecodeRun(first, frameBytes, count, out,
+                      [](const unsigned char* s) { return (s[0] - 128) / 128.0; });
+          break;
+        case 16:
+          DecodeRun(first, frameBytes, count, out, [bigEndian](const unsigned char* s) {
             const int raw = bigEndian ? s[0] << 8 | s[1] : s[1] << 8 | s[0];
-            v = static_cast<std::int16_t>(raw) * (1.0 / 32768.0);
-            break;
-          }
-          case 24: {
-            std::int32_t raw = bigEndian ? s[0] << 16 | s[1] << 8 | s[2] : s[2] << 16 | s[1] << 8 | s[0];
+            return static_cast<std::int16_t>(raw) * (1.0 / 32768.0);
+          });
+          break;
+        case 24:
+          DecodeRun(first, frameBytes, count, out, [bigEndian](const unsigned char* s) {
+            std::int32_t raw =
+                bigEndian ? s[0] << 16 | s[1] << 8 | s[2] : s[2] << 16 | s[1] << 8 | s[0];
             if (raw & 0x800000) raw -= 0x1000000;
-            v = raw * (1.0 / 8388608.0);
-            break;
-          }
-          case 32: {
-            const std::uint32_t raw =
-                bigEndian ? static_cast<std::uint32_t>(s[0]) << 24 | s[1] << 16 | s[2] << 8 | s[3]
-                          : static_cast<std::uint32_t>(s[3]) << 24 | s[2] << 16 | s[1] << 8 | s[0];
-            if (encoding == Encoding::kFloat) {
+            return raw * (1.0 / 8388608.0);
+          });
+          break;
+        case 32:
+          if (encoding == Encoding::kFloat)
+            DecodeRun(first, frameBytes, count, out, [bigEndian](const unsigned char* s) {
+              const std::uint32_t raw = Word32(s, bigEndian);
               float f32;
               std::memcpy(&f32, &raw, 4);
-              v = f32;
-            } else {
-              v = static_cast<std::int32_t>(raw) * (1.0 / 2147483648.0);
-            }
-            break;
-          }
-          case 64: {
+              return static_cast<double>(f32);
+            });
+          else
+            DecodeRun(first, frameBytes, count, out, [bigEndian](const unsigned char* s) {
+              return static_cast<std::int32_t>(Word32(s, bigEndian)) * (1.0 / 2147483648.0);
+            });
+          break;
+        case 64:
+          DecodeRun(first, frameBytes, count, out, [](const unsigned char* s) {
             std::uint64_t raw = 0;
             for (int b = 7; b >= 0; --b) raw = raw << 8 | s[b];
+            double v;
             std::memcpy(&v, &raw, 8);
-            break;
-          }
-        }
-        converter.Push(c, v);
+            return v;
+          });
+          break;
+        default:
+          std::fill(out, out + count, 0.0);
+          break;
       }
+      converter.PushRun(c, out, static_cast<int>(count));
     }
     done += n;
   }

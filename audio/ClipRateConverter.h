@@ -7,6 +7,7 @@
 // the clip's other fields.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 
@@ -41,6 +42,19 @@ class ClipRateConverter {
     StagingBlock& block = staging[channel];
     block.samples[block.count++] = sample;
     if (block.count == StagingBlock::kSamples) HandOn(channel);
+  }
+
+  // Push for count samples in a row.
+  void PushRun(int channel, const double* samples, int count) {
+    StagingBlock& block = staging[channel];
+    while (count > 0) {
+      const int n = std::min(count, StagingBlock::kSamples - block.count);
+      std::copy(samples, samples + n, block.samples + block.count);
+      block.count += n;
+      samples += n;
+      count -= n;
+      if (block.count == StagingBlock::kSamples) HandOn(channel);
+    }
   }
 
   // Pushes silence through the resamplers until every channel has its length;

@@ -5,6 +5,7 @@
 // the plug-in lock; one user at a time, no lock of its own.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <new>
@@ -68,7 +69,12 @@ class ExtensibleSampleBuffer {
     if (count <= 0) return true;
     if (samples == nullptr) return false;
     if (count > INT32_MAX - length || !EnsureCapacity(length + count)) return false;
-    for (int k = 0; k < count; ++k) At(length + k) = samples[k];
+    for (int k = 0; k < count;) {
+      const int at = length + k;
+      const int run = std::min(count - k, Block::kSamples - (at & kBlockMask));
+      std::copy(samples + k, samples + k + run, &At(at));
+      k += run;
+    }
     length += count;
     lengthDouble = length;
     return true;
