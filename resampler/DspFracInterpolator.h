@@ -7,10 +7,11 @@
 // kMaxPhases (every pair of the usual audio rates), the positions repeat
 // every q outputs: the object evaluates those q filters from the spline once,
 // and an output costs one dot product. The spline table is shared, read-only,
-// by every object of an instance; each object has its own ring, position and
+// by every object of an instance; each object has its own line, position and
 // filters, and is used by one thread at a time.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <numeric>
@@ -26,7 +27,9 @@ template <int TapCount, int FractionSteps>
 class DspFracInterpolator : public DspProcessor {
  public:
   static constexpr int kHalf = TapCount / 2;  // M
-  static constexpr int kRing = 256;           // a power of two
+  // Inputs are gathered in a line of this many samples, moved back to its
+  // start when full (only the taps' reach is kept then).
+  static constexpr int kLine = 8192;
   static constexpr int kRows = FractionSteps + 8;
   static constexpr int kMaxPhases = 1024;
   // A phase's filter, padded with zero taps to whole vector registers.
@@ -50,11 +53,10 @@ class DspFracInterpolator : public DspProcessor {
   int PhaseCount() const { return static_cast<int>(phaseStep.size()); }
 
   void Clear() override {
-    readIndex = kRing - kHalf + 1;
     // The silent history before the first input.
-    for (int i = readIndex; i < kRing; ++i) ring[i] = ring[i + kRing] = 0.0;
-    writeIndex = 0;
-    pending = 0;
+    for (int i = 0; i < kHalf - 1; ++i) line[i] = 0.0;
+    have = kHalf - 1;
+    read = 0;
     outputCount = 0;
     wholePosition = 0;
     fraction = positionOffset = startFraction;
@@ -69,40 +71,19 @@ class DspFracInterpolator : public DspProcessor {
   // Writes into output, which must hold MaxOutputFor(count) values (it may be
   // the input buffer when the rate goes down).
   int Process(const double* input, int count, double*& output) override {
-    const Row* table = Table();
-    const double ratio = inputRate / outputRate;
     int produced = 0;
     for (int consumed = 0; consumed < count;) {
-      int c = count - consumed;
-      if (c > kRing - writeIndex) c = kRing - writeIndex;
-      if (c > kRing - kHalf + 1 - pending) c = kRing - kHalf + 1 - pending;
-      for (int k = 0; k < c; ++k)
-        ring[writeIndex + k] = ring[writeIndex + k + kRing] = input[consumed + k];
+      if (have == kLine) {
+        // Fewer than TapCount samples are still to be read.
+        std::copy(line.begin() + read, line.begin() + have, line.begin());
+        have -= read;
+        read = 0;
+      }
+      const int c = std::min(count - consumed, kLine - have);
+      std::copy(input + consumed, input + consumed + c, line.begin() + have);
       consumed += c;
-      pending += c;
-      writeIndex = (writeIndex + c) % kRing;
-
-      if (!phaseStep.empty()) {
-        produced += FromPhases(output + produced);
-        continue;
-      }
-      while (pending > kHalf) {
-        output[produced++] = Filter(table, ring + readIndex, fraction);
-        // From a count times the ratio, never by adding the ratio up.
-        ++outputCount;
-        const double position = outputCount * ratio + positionOffset;
-        const std::int32_t whole = static_cast<std::int32_t>(position);
-        const std::int32_t step = whole - wholePosition;
-        wholePosition = whole;
-        pending -= step;
-        readIndex = (readIndex + step) % kRing;
-        fraction = position - whole;
-      }
-    }
-    if (outputCount > 1000) {  // keep the count small (spline path)
-      positionOffset = fraction;
-      outputCount = 0;
-      wholePosition = 0;
+      have += c;
+      produced += phaseStep.empty() ? FromSpline(output + produced) : FromPhases(output + produced);
     }
     return produced;
   }
@@ -138,6 +119,7 @@ class DspFracInterpolator : public DspProcessor {
     const int count = static_cast<int>(q);
     phaseTaps.assign(static_cast<std::size_t>(count) * kPaddedTaps, 0.0);
     phaseStep.assign(static_cast<std::size_t>(count), 0);
+    phaseOffset.assign(static_cast<std::size_t>(count), 0);
     std::int64_t previousWhole = 0;
     for (int k = 0; k <= count; ++k) {
       const std::int64_t numerator = k * p;
@@ -157,34 +139,69 @@ class DspFracInterpolator : public DspProcessor {
       double* taps = phaseTaps.data() + static_cast<std::size_t>(k) * kPaddedTaps;
       for (int t = 0; t < TapCount; ++t) taps[t] = r.c0[t] + (r.c1[t] + r.c2[t] * d) * d;
     }
+    for (int k = 1; k < count; ++k) phaseOffset[k] = phaseOffset[k - 1] + phaseStep[k - 1];
+    period = static_cast<int>(p);
+    // Whole periods are taken four at a time while the line holds them.
+    if (4 * p + phaseOffset[count - 1] + kPaddedTaps > kLine - TapCount) periodsFit = false;
   }
 
-  // Every output the ring's pending samples allow, in batches whose sums the
-  // dot kernel runs side by side; returns how many.
+  // Every output the line's samples allow; returns how many. From the first
+  // phase on, whole periods go to the kernel that lets each filter serve
+  // several periods; outputs before and after them are taken in batches
+  // whose sums the kernel runs side by side.
   int FromPhases(double* output) {
-    constexpr int kBatch = 32;
-    const double* taps[kBatch];
-    const double* samples[kBatch];
-    const double* const phases = phaseTaps.data();
-    const std::int32_t* const steps = phaseStep.data();
     const int phaseCount = PhaseCount();
-    int at = phase, read = readIndex, left = pending;
+    const int lastOffset = phaseOffset[phaseCount - 1];
     int produced = 0;
-    while (left > kHalf) {
-      int n = 0;
-      for (; n < kBatch && left > kHalf; ++n) {
-        taps[n] = phases + at * kPaddedTaps;
-        samples[n] = ring + read;
-        left -= steps[at];
-        read = (read + steps[at]) & (kRing - 1);
-        if (++at == phaseCount) at = 0;
+    while (have - read >= TapCount) {
+      if (phase == 0 && periodsFit) {
+        const int periods = (have - read - lastOffset - TapCount) / period + 1;
+        if (periods >= 4) {
+          DspDotPeriods(phaseTaps.data(), phaseOffset.data(), phaseCount, line.data() + read,
+                        period, periods, kPaddedTaps, output + produced);
+          produced += periods * phaseCount;
+          read += periods * period;
+          continue;
+        }
       }
+      constexpr int kBatch = 32;
+      const double* taps[kBatch];
+      const double* samples[kBatch];
+      int n = 0;
+      do {
+        taps[n] = phaseTaps.data() + phase * kPaddedTaps;
+        samples[n] = line.data() + read;
+        read += phaseStep[phase];
+        if (++phase == phaseCount) phase = 0;
+        ++n;
+      } while (n < kBatch && have - read >= TapCount && !(phase == 0 && periodsFit));
       DspDotRows(taps, samples, kPaddedTaps, n, output + produced);
       produced += n;
     }
-    phase = at;
-    readIndex = read;
-    pending = left;
+    return produced;
+  }
+
+  // Every output the line's samples allow, each filter taken from the spline
+  // at its position; returns how many.
+  int FromSpline(double* output) {
+    const Row* table = Table();
+    const double ratio = inputRate / outputRate;
+    int produced = 0;
+    while (have - read >= TapCount) {
+      output[produced++] = Filter(table, line.data() + read, fraction);
+      // From a count times the ratio, never by adding the ratio up.
+      ++outputCount;
+      const double position = outputCount * ratio + positionOffset;
+      const std::int32_t whole = static_cast<std::int32_t>(position);
+      read += whole - wholePosition;
+      wholePosition = whole;
+      fraction = position - whole;
+    }
+    if (outputCount > 1000) {  // keep the count small
+      positionOffset = fraction;
+      outputCount = 0;
+      wholePosition = 0;
+    }
     return produced;
   }
 
@@ -252,16 +269,19 @@ class DspFracInterpolator : public DspProcessor {
   double inputRate;
   double outputRate;
   double startFraction;
-  double ring[2 * kRing] = {};
-  std::int32_t writeIndex = 0;
-  std::int32_t readIndex = 0;
-  std::int32_t pending = 0;
+  // The padded taps reach up to kPaddedTaps - TapCount samples past the line.
+  std::vector<double> line = std::vector<double>(kLine + kPaddedTaps, 0.0);
+  std::int32_t have = 0;  // samples in the line
+  std::int32_t read = 0;  // the next output's first tap
   std::int32_t outputCount = 0;
   std::int32_t wholePosition = 0;
   double fraction = 0.0;
   double positionOffset = 0.0;
   std::vector<double> phaseTaps;  // PhaseCount() rows of kPaddedTaps
-  std::vector<std::int32_t> phaseStep;
+  std::vector<std::int32_t> phaseStep;    // input samples to move on after each phase
+  std::vector<std::int32_t> phaseOffset;  // each phase's first tap from its period's start
+  int period = 0;                         // input samples a period of phases moves on
+  bool periodsFit = true;
   int phase = 0;
 };
 

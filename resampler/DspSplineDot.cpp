@@ -37,7 +37,46 @@ void RowsScalar(const double* const* taps, const double* const* x, int n, int fr
   }
 }
 
+double DotScalar(const double* taps, const double* x, int n) {
+  double s = 0.0;
+  for (int t = 0; t < n; ++t) s += taps[t] * x[t];
+  return s;
+}
+
+#if !defined(DILATORIX_SPLINE_SSE2)
+void PeriodsScalar(const double* taps, const std::int32_t* offsets, int phases, const double* x,
+                   int period, int periods, int n, double* out) {
+  for (int j = 0; j < phases; ++j)
+    for (int m = 0; m < periods; ++m)
+      out[m * phases + j] = DotScalar(taps + j * n, x + m * period + offsets[j], n);
+}
+#endif
+
 #if defined(DILATORIX_SPLINE_SSE2)
+
+void PeriodsSse2(const double* taps, const std::int32_t* offsets, int phases, const double* x,
+                 int period, int periods, int n, double* out) {
+  for (int j = 0; j < phases; ++j) {
+    const double* h = taps + j * n;
+    const double* base = x + offsets[j];
+    int m = 0;
+    for (; m + 2 <= periods; m += 2) {
+      const double* x0 = base + m * period;
+      const double* x1 = x0 + period;
+      __m128d a0 = _mm_setzero_pd(), a1 = _mm_setzero_pd();
+      for (int t = 0; t < n; t += 2) {
+        const __m128d hv = _mm_loadu_pd(h + t);
+        a0 = _mm_add_pd(a0, _mm_mul_pd(hv, _mm_loadu_pd(x0 + t)));
+        a1 = _mm_add_pd(a1, _mm_mul_pd(hv, _mm_loadu_pd(x1 + t)));
+      }
+      double sums[2];
+      _mm_storeu_pd(sums, _mm_add_pd(_mm_unpacklo_pd(a0, a1), _mm_unpackhi_pd(a0, a1)));
+      out[m * phases + j] = sums[0];
+      out[(m + 1) * phases + j] = sums[1];
+    }
+    for (; m < periods; ++m) out[m * phases + j] = DotScalar(h, base + m * period, n);
+  }
+}
 
 void RowsSse2(const double* const* taps, const double* const* x, int n, int count, double* out) {
   int i = 0;
@@ -116,6 +155,38 @@ __attribute__((target("avx2,fma"))) void RowsAvx2(const double* const* taps, con
   RowsScalar(taps, x, n, i, count, out);
 }
 
+__attribute__((target("avx2,fma"))) void PeriodsAvx2(const double* taps,
+                                                     const std::int32_t* offsets, int phases,
+                                                     const double* x, int period, int periods,
+                                                     int n, double* out) {
+  for (int j = 0; j < phases; ++j) {
+    const double* h = taps + j * n;
+    const double* base = x + offsets[j];
+    int m = 0;
+    for (; m + 4 <= periods; m += 4) {
+      const double* x0 = base + m * period;
+      const double* x1 = x0 + period;
+      const double* x2 = x1 + period;
+      const double* x3 = x2 + period;
+      __m256d a0 = _mm256_setzero_pd(), a1 = _mm256_setzero_pd();
+      __m256d a2 = _mm256_setzero_pd(), a3 = _mm256_setzero_pd();
+      for (int t = 0; t < n; t += 4) {
+        const __m256d hv = _mm256_loadu_pd(h + t);
+        a0 = _mm256_fmadd_pd(hv, _mm256_loadu_pd(x0 + t), a0);
+        a1 = _mm256_fmadd_pd(hv, _mm256_loadu_pd(x1 + t), a1);
+        a2 = _mm256_fmadd_pd(hv, _mm256_loadu_pd(x2 + t), a2);
+        a3 = _mm256_fmadd_pd(hv, _mm256_loadu_pd(x3 + t), a3);
+      }
+      const __m256d h01 = _mm256_hadd_pd(a0, a1), h23 = _mm256_hadd_pd(a2, a3);
+      double sums[4];
+      _mm256_storeu_pd(sums, _mm256_add_pd(_mm256_permute2f128_pd(h01, h23, 0x21),
+                                           _mm256_blend_pd(h01, h23, 0xC)));
+      for (int k = 0; k < 4; ++k) out[(m + k) * phases + j] = sums[k];
+    }
+    for (; m < periods; ++m) out[m * phases + j] = DotScalar(h, base + m * period, n);
+  }
+}
+
 bool HasAvx2() {
   __builtin_cpu_init();  // read during static initialisation
   return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
@@ -126,6 +197,9 @@ using DotFunction = double (*)(const double*, const double*, const double*, cons
 const DotFunction chosenDot = HasAvx2() ? DotAvx2 : DotSse2;
 using RowsFunction = void (*)(const double* const*, const double* const*, int, int, double*);
 const RowsFunction chosenRows = HasAvx2() ? RowsAvx2 : RowsSse2;
+using PeriodsFunction = void (*)(const double*, const std::int32_t*, int, const double*, int, int,
+                                 int, double*);
+const PeriodsFunction chosenPeriods = HasAvx2() ? PeriodsAvx2 : PeriodsSse2;
 
 #endif
 
@@ -149,6 +223,17 @@ void DspDotRows(const double* const* taps, const double* const* x, int n, int co
   RowsSse2(taps, x, n, count, out);
 #else
   RowsScalar(taps, x, n, 0, count, out);
+#endif
+}
+
+void DspDotPeriods(const double* taps, const std::int32_t* offsets, int phases, const double* x,
+                   int period, int periods, int n, double* out) {
+#if defined(DILATORIX_SPLINE_AVX2)
+  chosenPeriods(taps, offsets, phases, x, period, periods, n, out);
+#elif defined(DILATORIX_SPLINE_SSE2)
+  PeriodsSse2(taps, offsets, phases, x, period, periods, n, out);
+#else
+  PeriodsScalar(taps, offsets, phases, x, period, periods, n, out);
 #endif
 }
 

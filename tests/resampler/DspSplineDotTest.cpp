@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <vector>
 
 #include "resampler/DspSplineDot.h"
@@ -45,6 +46,35 @@ TEST(DspDotRows, EachOutputIsItsOwnFilterOverItsOwnSamples) {
             << n << " taps, output " << i << " of " << count;
       }
       EXPECT_EQ(out[count], 99.0) << "written past the batch";
+    }
+  }
+}
+
+TEST(DspDotPeriods, EachPhaseServesEveryPeriod) {
+  Random next;
+  for (int n : {4, 20, 24}) {
+    for (int periods : {1, 3, 4, 5, 9}) {
+      const int phases = 5, period = 11;
+      const std::int32_t offsets[phases] = {0, 2, 4, 7, 9};
+      std::vector<double> taps(phases * n), x(periods * period + 9 + n);
+      for (double& v : taps) v = next();
+      for (double& v : x) v = next();
+      std::vector<double> out(phases * periods + 1, 99.0);
+      resamp::DspDotPeriods(taps.data(), offsets, phases, x.data(), period, periods, n, out.data());
+      for (int m = 0; m < periods; ++m) {
+        for (int j = 0; j < phases; ++j) {
+          long double expected = 0.0L, magnitude = 0.0L;
+          for (int t = 0; t < n; ++t) {
+            const double product = taps[j * n + t] * x[m * period + offsets[j] + t];
+            expected += static_cast<long double>(taps[j * n + t]) * x[m * period + offsets[j] + t];
+            magnitude += std::fabs(product);
+          }
+          ASSERT_NEAR(out[m * phases + j], static_cast<double>(expected),
+                      1e-15 * static_cast<double>(magnitude))
+              << n << " taps, " << periods << " periods, phase " << j << " of period " << m;
+        }
+      }
+      EXPECT_EQ(out[phases * periods], 99.0) << "written past the periods";
     }
   }
 }
