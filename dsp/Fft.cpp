@@ -417,6 +417,12 @@ void FftTransform(double* x, double sign) {
     TransformInverse(x, *currentPlan);
 }
 
+bool FftInverseComplex(double* x, int n) {
+  if (!IsTransformSize(n)) return false;
+  TransformInverse(x, Tables().plans[Levels(n)]);
+  return true;
+}
+
 // The samples read as n/2 complex values z[m] = x[2m] + i x[2m+1] transform
 // to Z; X[k] = E[k] + W^-k O[k] with E[k] = (Z[k] + conj Z[n/2 - k]) / 2,
 // O[k] = (Z[k] - conj Z[n/2 - k]) / 2i and W = e^(2 pi i / n); bins k and

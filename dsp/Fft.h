@@ -38,6 +38,11 @@ void FftTransform(double* data, double sign);
 // This thread's current plan (size 1024 until the thread chooses another).
 const FftPlan& FftCurrentPlan();
 
+// The inverse transform of n complex values in place, as FftTransform would
+// at size n, without changing the thread's current size. n is a power of two
+// from 2 to 8192; false (data untouched) for any other.
+bool FftInverseComplex(double* data, int n);
+
 // The n/2 + 1 bins X[k] = sum_t x[t] e^(-2 pi i k t / n) of n real samples,
 // through one complex transform of size n/2. In place: data holds the n
 // samples, then the bins as n + 2 doubles of (re, im) pairs. n is a power of

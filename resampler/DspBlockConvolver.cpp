@@ -43,17 +43,40 @@ DspBlockConvolver::DspBlockConvolver(DspFirFilterCache& filterCache, double freq
     return;
   }
   // The filter is zero-phase: one real factor per bin, read from its packed
-  // spectrum (DC in slot 0, Nyquist in slot 1, bin k at 2k), written twice so
-  // a bin's two parts are multiplied alike. Decimation keeps the lower half
-  // alone. The filter is scaled for transforms that count the DC and top bins
-  // half, the one-sided inverse counts them whole: halved here. The imaginary
-  // parts of those two bins are zero.
+  // spectrum (DC in slot 0, Nyquist in slot 1, bin k at 2k, bin N - k equal
+  // to bin k). The filter is scaled for transforms that count the DC and top
+  // bins half.
   const double* h = filter->spectrum.data();
-  const int top = down == 2 ? fftSize / 4 : fftSize / 2;
-  factors.assign(static_cast<std::size_t>(2 * top + 2), 0.0);
-  factors[0] = 0.5 * h[0];
-  for (int k = 1; k < top; ++k) factors[2 * k] = factors[2 * k + 1] = h[2 * k];
-  factors[2 * top] = 0.5 * (top == fftSize / 2 ? h[1] : h[2 * top]);
+  auto bin = [h, this](int k) {
+    if (k > fftSize / 2) k = fftSize - k;
+    return k == 0 ? h[0] : k == fftSize / 2 ? h[1] : h[2 * k];
+  };
+  if (up == 2) {
+    // Upsampling: the zero-stuffed block's spectrum is X (the N/2 samples')
+    // repeated, Y = X H over N bins. The even outputs are the inverse of
+    // (Y[k] + Y[k + N/2]) / 2 = X[k] (H[k] + H[k + N/2]) / 2 at size N/2, the odd
+    // ones that of X[k] (H[k] - H[k + N/2]) W^k / 2, W = e^(2 pi i / N): one
+    // complex inverse of X G, G = ((H[k] + H[k + N/2]) + i (H[k] - H[k + N/2]) W^k) / 2,
+    // gives both, interleaved in natural order.
+    const int half = fftSize / 2;
+    const double pi = std::acos(-1.0);
+    factors.assign(static_cast<std::size_t>(fftSize), 0.0);
+    for (int k = 0; k < half; ++k) {
+      const double even = bin(k) + bin(k + half), odd = bin(k) - bin(k + half);
+      const double angle = 2 * pi * k / fftSize;
+      factors[2 * k] = 0.5 * (even - odd * std::sin(angle));
+      factors[2 * k + 1] = 0.5 * odd * std::cos(angle);
+    }
+  } else {
+    // One real factor per (re, im) value up to the top bin kept (decimation
+    // keeps the lower half alone); the one-sided inverse counts the DC and top
+    // bins whole: halved here, their imaginary parts zero.
+    const int top = down == 2 ? fftSize / 4 : fftSize / 2;
+    factors.assign(static_cast<std::size_t>(2 * top + 2), 0.0);
+    factors[0] = 0.5 * h[0];
+    for (int k = 1; k < top; ++k) factors[2 * k] = factors[2 * k + 1] = h[2 * k];
+    factors[2 * top] = 0.5 * bin(top);
+  }
   block.assign(static_cast<std::size_t>(blockInput), 0.0);
   spectrum.assign(static_cast<std::size_t>(fftSize) + 2, 0.0);
   out.assign(static_cast<std::size_t>(MaxOutputFor(maxInput)), 0.0);
@@ -89,19 +112,27 @@ void DspBlockConvolver::RunBlock() {
   std::copy(block.begin(), block.end(), y);
   // Bins 0 .. N/up/2 as (re, im) pairs.
   FftForwardReal(y, blockInput);
+  const double* g = factors.data();
   if (interpolationFactor == 2) {
-    // The spectrum of the zero-stuffed block: the half-length spectrum
-    // repeated, its upper half written out by conjugate mirroring.
-    for (int k = n / 4 + 1; k <= n / 2; ++k) {
-      y[2 * k] = y[2 * (n / 2 - k)];
-      y[2 * k + 1] = -y[2 * (n / 2 - k) + 1];
+    // X G over the N/2 bins of the half-length transform; the upper bins,
+    // X[k] = conj X[N/2 - k], first, while the lower ones are still X.
+    const int half = n / 2;
+    for (int k = half - 1; k > half / 2; --k) {
+      const double xr = y[2 * (half - k)], xi = -y[2 * (half - k) + 1];
+      y[2 * k] = xr * g[2 * k] - xi * g[2 * k + 1];
+      y[2 * k + 1] = xr * g[2 * k + 1] + xi * g[2 * k];
     }
+    for (int k = 0; k <= half / 2; ++k) {
+      const double xr = y[2 * k], xi = y[2 * k + 1];
+      y[2 * k] = xr * g[2 * k] - xi * g[2 * k + 1];
+      y[2 * k + 1] = xr * g[2 * k + 1] + xi * g[2 * k];
+    }
+    FftInverseComplex(y, half);
+  } else {
+    const int values = 2 * (decimationFactor == 2 ? n / 4 : n / 2) + 2;
+    for (int i = 0; i < values; ++i) y[i] *= g[i];
+    FftInverseOneSided(y, n / decimationFactor);
   }
-  // One real factor per bin, already doubled into (re, im) pairs.
-  const double* h = factors.data();
-  const int values = 2 * (decimationFactor == 2 ? n / 4 : n / 2) + 2;
-  for (int i = 0; i < values; ++i) y[i] *= h[i];
-  FftInverseOneSided(y, n / decimationFactor);
   // The valid results; the first ones after Clear pay the latency.
   const int skip = std::min(skipRemaining, blockOutputs);
   skipRemaining -= skip;

@@ -48,7 +48,9 @@ class DspBlockConvolver : public DspProcessor {
   bool leadingZero = false;
   double fractionalLatency = 0.0;
 
-  std::vector<double> factors;   // the filter per (re, im) value, up to the top bin kept
+  // The filter per (re, im) value: real factors up to the top bin kept, or
+  // when upsampling the complex factor of each of the N/2 bins.
+  std::vector<double> factors;
   std::vector<double> block;     // history, then new input
   std::vector<double> spectrum;  // N + 2 doubles: the bins as (re, im) pairs, then the samples
   std::vector<double> out;
