@@ -71,6 +71,29 @@ TEST(Fft, MatchesDirectDftForEverySizeBothWays) {
   }
 }
 
+// The complex inverse at a given size against a direct inverse DFT; the
+// thread's size stays as it was.
+TEST(Fft, ComplexInverseAtAGivenSizeLeavesTheThreadsSize) {
+  ASSERT_TRUE(FftSetSize(64));
+  for (int levels = 1; levels <= kFftMaxLevels; ++levels) {
+    const int n = 1 << levels;
+    const std::vector<double> input = RandomSignal(n, 3 * n);
+    const std::vector<Complex> expected = DirectDft(input, +1.0);
+    std::vector<double> x = input;
+    ASSERT_TRUE(FftInverseComplex(x.data(), n));
+    double worst = 0, power = 0;
+    for (int k = 0; k < n; ++k) {
+      worst = std::max(worst, std::abs(Complex(x[2 * k], x[2 * k + 1]) - expected[k]));
+      power += std::norm(expected[k]);
+    }
+    EXPECT_LT(worst / std::sqrt(power / n), 1e-13 * levels) << n;
+  }
+  EXPECT_EQ(FftCurrentPlan().size, 64);
+  std::vector<double> untouched(20, 1.0);
+  for (int n : {0, 1, 6, 16384}) EXPECT_FALSE(FftInverseComplex(untouched.data(), n)) << n;
+  for (double v : untouched) EXPECT_EQ(v, 1.0);
+}
+
 // The one-sided inverse against the real part of a direct inverse DFT of the
 // bins padded with zeros, at every size; the thread's size stays as it was.
 TEST(Fft, OneSidedInverseMatchesDirectDftForEverySize) {
