@@ -153,11 +153,24 @@ inline void FirstPass(double* x, const FftPlan& plan) {
     FirstPassOfRadix<Ops, 4>(x, plan);
 }
 
-// The radix-4 stages after the first pass, from L = R.
+// Stages whose groups fit this many values run block by block (see RunStages).
+constexpr int kCacheBlock = 1024;
+
+// The radix-4 stages after the first pass, from L = R. A group of one stage
+// only reads groups of the stages before it, so the stages whose groups fit
+// a block of kCacheBlock values (16 KiB) run one block at a time, the block
+// staying in the first-level cache, before the larger stages sweep the whole.
 template <typename Kernel>
 void RunStages(double* x, const FftPlan& plan) {
   const double* twiddles = loadedTables.twiddles.data();
-  for (int quarter = plan.levels % 2 == 1 ? 2 : 4; 4 * quarter <= plan.size; quarter *= 4)
+  int quarter = plan.levels % 2 == 1 ? 2 : 4;
+  if (plan.size > kCacheBlock) {
+    for (int block = 0; block < plan.size; block += kCacheBlock)
+      for (int q = quarter; 4 * q <= kCacheBlock; q *= 4)
+        Kernel::Radix4(x + 2 * block, kCacheBlock, q, twiddles + TwiddleOffset(q));
+    while (4 * quarter <= kCacheBlock) quarter *= 4;
+  }
+  for (; 4 * quarter <= plan.size; quarter *= 4)
     Kernel::Radix4(x, plan.size, quarter, twiddles + TwiddleOffset(quarter));
 }
 
