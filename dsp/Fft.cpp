@@ -452,18 +452,38 @@ bool FftForwardReal(double* x, int n) {
   x[n + 1] = 0.0;
   const double* roots = tables.roots.data();
   const int stride = kFftMaxSize / n;
+  // Bin j: E[j] = conj E[k], O[j] = conj O[k], W^-j = -W^k; with
+  // T = W^-k O[k], X[k] = E[k] + T and X[j] = conj(E[k] - T).
+#if defined(DILATORIX_FFT_SSE2)
+  const __m128d half2 = _mm_set1_pd(0.5);
+  const __m128d flipHigh = _mm_set_pd(-0.0, 0.0);  // negates the imaginary part
+  for (int k = 1; 2 * k <= half; ++k) {
+    const int j = half - k;
+    const __m128d a = _mm_loadu_pd(x + 2 * k);
+    const __m128d b = _mm_xor_pd(_mm_loadu_pd(x + 2 * j), flipHigh);  // conj Z[j]
+    const __m128d e = _mm_mul_pd(half2, _mm_add_pd(a, b));
+    const __m128d d = _mm_mul_pd(half2, _mm_sub_pd(a, b));
+    const __m128d o = _mm_xor_pd(Swap(d), flipHigh);            // (or, oi)
+    const __m128d root = _mm_loadu_pd(roots + 2 * k * stride);  // (c, s)
+    const __m128d c = _mm_unpacklo_pd(root, root);
+    const __m128d s = _mm_xor_pd(_mm_unpackhi_pd(root, root), flipHigh);  // (s, -s)
+    const __m128d t = _mm_add_pd(_mm_mul_pd(o, c), _mm_mul_pd(Swap(o), s));
+    _mm_storeu_pd(x + 2 * j, _mm_xor_pd(_mm_sub_pd(e, t), flipHigh));
+    _mm_storeu_pd(x + 2 * k, _mm_add_pd(e, t));
+  }
+#else
   for (int k = 1; 2 * k <= half; ++k) {
     const int j = half - k;
     const double ar = x[2 * k], ai = x[2 * k + 1], br = x[2 * j], bi = x[2 * j + 1];
     const double er = 0.5 * (ar + br), ei = 0.5 * (ai - bi);
     const double orr = 0.5 * (ai + bi), oi = -0.5 * (ar - br);
     const double c = roots[2 * k * stride], s = roots[2 * k * stride + 1];
-    // Bin j: E[j] = conj E[k], O[j] = conj O[k], W^-j = -W^k.
     x[2 * j] = er - c * orr - s * oi;
     x[2 * j + 1] = c * oi - s * orr - ei;
     x[2 * k] = er + c * orr + s * oi;
     x[2 * k + 1] = ei + c * oi - s * orr;
   }
+#endif
   return true;
 }
 
