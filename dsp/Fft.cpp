@@ -273,11 +273,19 @@ void TransformSse2(double* x, const FftPlan& plan) {
 DILATORIX_AVX2 inline __m256d Swap(__m256d a) { return _mm256_permute_pd(a, 0x5); }
 
 template <bool kInverse>
-DILATORIX_AVX2 inline __m256d Twiddle(__m256d a, const double* re, const double* im) {
-  const __m256d t2 = _mm256_mul_pd(Swap(a), _mm256_loadu_pd(im));
-  return kInverse ? _mm256_fmsub_pd(a, _mm256_loadu_pd(re), t2)
-                  : _mm256_fmadd_pd(a, _mm256_loadu_pd(re), t2);
+DILATORIX_AVX2 inline __m256d TwiddleBy(__m256d a, __m256d re, __m256d im) {
+  const __m256d t2 = _mm256_mul_pd(Swap(a), im);
+  return kInverse ? _mm256_fmsub_pd(a, re, t2) : _mm256_fmadd_pd(a, re, t2);
 }
+
+template <bool kInverse>
+DILATORIX_AVX2 inline __m256d Twiddle(__m256d a, const double* re, const double* im) {
+  return TwiddleBy<kInverse>(a, _mm256_loadu_pd(re), _mm256_loadu_pd(im));
+}
+
+// From this L on, a stage's twiddles would not stay in the first-level cache
+// beside its data: W^2 and W^3 are computed from W instead of read.
+constexpr int kDerivedTwiddles = 256;
 
 template <bool kInverse>
 struct Avx2Kernel {
@@ -291,11 +299,22 @@ struct Avx2Kernel {
       double* p3 = p2 + q2;
       for (int i = 0; i < q2; i += 4) {
         const __m256d a0 = _mm256_loadu_pd(p0 + i);
-        const __m256d a1 = Twiddle<kInverse>(_mm256_loadu_pd(p2 + i), tw + i, tw + q2 + i);
-        const __m256d a2 =
-            Twiddle<kInverse>(_mm256_loadu_pd(p1 + i), tw + 2 * q2 + i, tw + 3 * q2 + i);
-        const __m256d a3 =
-            Twiddle<kInverse>(_mm256_loadu_pd(p3 + i), tw + 4 * q2 + i, tw + 5 * q2 + i);
+        __m256d a1, a2, a3;
+        if (quarter >= kDerivedTwiddles) {
+          // W^2 and W^3 from W, in the same (re, re), (-im, im) form.
+          const __m256d re1 = _mm256_loadu_pd(tw + i), im1 = _mm256_loadu_pd(tw + q2 + i);
+          const __m256d re2 = _mm256_fmsub_pd(re1, re1, _mm256_mul_pd(im1, im1));
+          const __m256d im2 = _mm256_mul_pd(_mm256_add_pd(re1, re1), im1);
+          const __m256d re3 = _mm256_fmsub_pd(re2, re1, _mm256_mul_pd(im2, im1));
+          const __m256d im3 = _mm256_fmadd_pd(re2, im1, _mm256_mul_pd(im2, re1));
+          a1 = TwiddleBy<kInverse>(_mm256_loadu_pd(p2 + i), re1, im1);
+          a2 = TwiddleBy<kInverse>(_mm256_loadu_pd(p1 + i), re2, im2);
+          a3 = TwiddleBy<kInverse>(_mm256_loadu_pd(p3 + i), re3, im3);
+        } else {
+          a1 = Twiddle<kInverse>(_mm256_loadu_pd(p2 + i), tw + i, tw + q2 + i);
+          a2 = Twiddle<kInverse>(_mm256_loadu_pd(p1 + i), tw + 2 * q2 + i, tw + 3 * q2 + i);
+          a3 = Twiddle<kInverse>(_mm256_loadu_pd(p3 + i), tw + 4 * q2 + i, tw + 5 * q2 + i);
+        }
         const __m256d s02 = _mm256_add_pd(a0, a2), d02 = _mm256_sub_pd(a0, a2);
         const __m256d s13 = _mm256_add_pd(a1, a3);
         const __m256d d13 = _mm256_xor_pd(Swap(_mm256_sub_pd(a1, a3)), sign);
