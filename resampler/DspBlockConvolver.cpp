@@ -77,7 +77,7 @@ DspBlockConvolver::DspBlockConvolver(DspFirFilterCache& filterCache, double freq
     for (int k = 1; k < top; ++k) factors[2 * k] = factors[2 * k + 1] = h[2 * k];
     factors[2 * top] = 0.5 * bin(top);
   }
-  block.assign(static_cast<std::size_t>(blockInput), 0.0);
+  kept.assign(static_cast<std::size_t>(history), 0.0);
   spectrum.assign(static_cast<std::size_t>(fftSize) + 2, 0.0);
   out.assign(static_cast<std::size_t>(MaxOutputFor(maxInput)), 0.0);
   Clear();
@@ -101,7 +101,7 @@ int DspBlockConvolver::InputNeededFor(int outputs) const {
 
 void DspBlockConvolver::Clear() {
   if (filter == nullptr) return;
-  std::fill(block.begin(), block.end(), 0.0);
+  std::fill(spectrum.begin(), spectrum.begin() + blockInput, 0.0);
   fill = history + (leadingZero ? 1 : 0);
   skipRemaining = latencySkip;
 }
@@ -109,7 +109,9 @@ void DspBlockConvolver::Clear() {
 void DspBlockConvolver::RunBlock() {
   const int n = fftSize;
   double* y = spectrum.data();
-  std::copy(block.begin(), block.end(), y);
+  // The block's input is transformed where it stands; the history the next
+  // block starts with is kept aside first.
+  std::copy(y + blockInput - history, y + blockInput, kept.begin());
   // Bins 0 .. N/up/2 as (re, im) pairs.
   FftForwardReal(y, blockInput);
   const double* g = factors.data();
@@ -138,7 +140,7 @@ void DspBlockConvolver::RunBlock() {
   skipRemaining -= skip;
   std::copy(y + firstValid + skip, y + firstValid + blockOutputs, out.begin() + produced);
   produced += blockOutputs - skip;
-  std::copy(block.end() - history, block.end(), block.begin());
+  std::copy(kept.begin(), kept.end(), y);
   fill = history;
 }
 
@@ -148,7 +150,7 @@ int DspBlockConvolver::Process(const double* input, int count, double*& output) 
   if (filter == nullptr) return 0;
   for (int done = 0; done < count;) {
     const int n = std::min(count - done, blockInput - fill);
-    std::copy(input + done, input + done + n, block.begin() + fill);
+    std::copy(input + done, input + done + n, spectrum.begin() + fill);
     fill += n;
     done += n;
     if (fill == blockInput) RunBlock();

@@ -51,8 +51,10 @@ class DspBlockConvolver : public DspProcessor {
   // The filter per (re, im) value: real factors up to the top bin kept, or
   // when upsampling the complex factor of each of the N/2 bins.
   std::vector<double> factors;
-  std::vector<double> block;     // history, then new input
-  std::vector<double> spectrum;  // N + 2 doubles: the bins as (re, im) pairs, then the samples
+  // N + 2 doubles: the block's input (history, then new samples), then its
+  // bins as (re, im) pairs, then the results.
+  std::vector<double> spectrum;
+  std::vector<double> kept;  // the history, while the block is transformed
   std::vector<double> out;
   int fill = 0;
   int skipRemaining = 0;
