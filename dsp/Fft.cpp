@@ -449,6 +449,22 @@ void FftTransform(double* x, double sign) {
     TransformInverse(x, *currentPlan);
 }
 
+#if defined(DILATORIX_FFT_SSE2)
+namespace {
+
+// The real transforms' pairing of entries k and j = n/2 - k: e = (Z[k] +
+// conj Z[j]) / 2 and d = (Z[k] - conj Z[j]) / 2.
+inline void HalfSumAndDifference(const double* x, int k, int j, __m128d& e, __m128d& d) {
+  const __m128d half = _mm_set1_pd(0.5);
+  const __m128d a = _mm_loadu_pd(x + 2 * k);
+  const __m128d b = _mm_xor_pd(_mm_loadu_pd(x + 2 * j), _mm_set_pd(-0.0, 0.0));  // conj Z[j]
+  e = _mm_mul_pd(half, _mm_add_pd(a, b));
+  d = _mm_mul_pd(half, _mm_sub_pd(a, b));
+}
+
+}  // namespace
+#endif
+
 bool FftInverseComplex(double* x, int n) {
   if (!IsTransformSize(n)) return false;
   TransformInverse(x, Tables().plans[Levels(n)]);
@@ -474,14 +490,11 @@ bool FftForwardReal(double* x, int n) {
   // Bin j: E[j] = conj E[k], O[j] = conj O[k], W^-j = -W^k; with
   // T = W^-k O[k], X[k] = E[k] + T and X[j] = conj(E[k] - T).
 #if defined(DILATORIX_FFT_SSE2)
-  const __m128d half2 = _mm_set1_pd(0.5);
   const __m128d flipHigh = _mm_set_pd(-0.0, 0.0);  // negates the imaginary part
   for (int k = 1; 2 * k <= half; ++k) {
     const int j = half - k;
-    const __m128d a = _mm_loadu_pd(x + 2 * k);
-    const __m128d b = _mm_xor_pd(_mm_loadu_pd(x + 2 * j), flipHigh);  // conj Z[j]
-    const __m128d e = _mm_mul_pd(half2, _mm_add_pd(a, b));
-    const __m128d d = _mm_mul_pd(half2, _mm_sub_pd(a, b));
+    __m128d e, d;
+    HalfSumAndDifference(x, k, j, e, d);
     const __m128d o = _mm_xor_pd(Swap(d), flipHigh);            // (or, oi)
     const __m128d root = _mm_loadu_pd(roots + 2 * k * stride);  // (c, s)
     const __m128d c = _mm_unpacklo_pd(root, root);
@@ -523,15 +536,12 @@ bool FftInverseOneSided(double* x, int n) {
   const int stride = kFftMaxSize / n;
   // Entry j: E[j] = conj E[k], O[j] = conj O[k].
 #if defined(DILATORIX_FFT_SSE2)
-  const __m128d half2 = _mm_set1_pd(0.5);
   const __m128d flipHigh = _mm_set_pd(-0.0, 0.0);  // negates the imaginary part
   const __m128d flipLow = _mm_set_pd(0.0, -0.0);
   for (int k = 1; 2 * k <= half; ++k) {
     const int j = half - k;
-    const __m128d a = _mm_loadu_pd(x + 2 * k);
-    const __m128d b = _mm_xor_pd(_mm_loadu_pd(x + 2 * j), flipHigh);  // conj Z[j]
-    const __m128d e = _mm_mul_pd(half2, _mm_add_pd(a, b));
-    const __m128d d = _mm_mul_pd(half2, _mm_sub_pd(a, b));
+    __m128d e, d;
+    HalfSumAndDifference(x, k, j, e, d);
     const __m128d root = _mm_loadu_pd(roots + 2 * k * stride);  // (c, s)
     const __m128d c = _mm_unpacklo_pd(root, root);
     const __m128d s = _mm_xor_pd(_mm_unpackhi_pd(root, root), flipLow);  // (-s, s)
