@@ -3,6 +3,7 @@
 #include <cstring>
 #include <new>
 #include <utility>
+#include <vector>
 
 #include "platform/PageMemory.h"
 
@@ -36,11 +37,18 @@ bool FftBufferList::Reserve(int frames, int transformSize) {
   while (keep < blocks.count && keep < needed && blocks.data[keep].bytes == bytes) ++keep;
   FreeBlocks(keep);
   if (!items.Resize(frames)) return false;
-  while (blocks.count < needed) {
-    if (!AddBlock(bytes)) return false;
-    // The first write to a page is what costs (a fault, and in a virtual
-    // machine a trap to the host as well): done here, not in the analysis.
-    std::memset(blocks.data[blocks.count - 1].memory, 0, bytes);
+  if (blocks.count >= needed) return true;
+  // The missing blocks in one piece of the system's memory (large pages where
+  // it has them), each written once: the first write to a page is what costs
+  // (a fault, and in a virtual machine a trap to the host as well), here and
+  // not in the analysis.
+  const int missing = needed - blocks.count;
+  if (!blocks.Resize(needed)) return false;
+  std::vector<void*> ranges(static_cast<std::size_t>(missing));
+  if (!AllocatePageRanges(bytes, missing, ranges.data())) return false;
+  for (void* range : ranges) {
+    std::memset(range, 0, bytes);
+    blocks.data[blocks.count++] = {static_cast<unsigned char*>(range), bytes, 0, 0};
   }
   return true;
 }

@@ -49,6 +49,17 @@ void* AllocatePages(std::size_t bytes) {
   return start;
 }
 
+bool AllocatePageRanges(std::size_t bytes, int count, void** ranges) {
+  // Each range starts on a page of its own, so unmapping one leaves the others.
+  const std::size_t stride = (bytes + kPage - 1) / kPage * kPage;
+  if (count <= 0 || stride == 0 || stride > SIZE_MAX / static_cast<std::size_t>(count))
+    return count == 0;
+  auto* start = static_cast<unsigned char*>(AllocatePages(stride * count));
+  if (start == nullptr) return false;
+  for (int i = 0; i < count; ++i) ranges[i] = start + stride * i;
+  return true;
+}
+
 void FreePages(void* pages, std::size_t bytes) {
   if (pages != nullptr) munmap(pages, (bytes + kPage - 1) / kPage * kPage);
 }
@@ -57,6 +68,17 @@ void FreePages(void* pages, std::size_t bytes) {
 #include <cstdlib>
 
 void* AllocatePages(std::size_t bytes) { return bytes == 0 ? nullptr : std::calloc(bytes, 1); }
+
+bool AllocatePageRanges(std::size_t bytes, int count, void** ranges) {
+  for (int i = 0; i < count; ++i) {
+    ranges[i] = AllocatePages(bytes);
+    if (ranges[i] == nullptr) {
+      while (i-- > 0) std::free(ranges[i]);
+      return false;
+    }
+  }
+  return true;
+}
 
 void FreePages(void* pages, std::size_t) { std::free(pages); }
 

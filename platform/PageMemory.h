@@ -10,5 +10,10 @@
 
 // bytes zeroed bytes, or null when the system has none to give.
 void* AllocatePages(std::size_t bytes);
-// Gives back what AllocatePages gave, with the same size.
+// count ranges of bytes zeroed bytes each, taken from the system in one piece
+// where it allows (so that they share its 2 MiB pages), each given back on its
+// own with FreePages(ranges[i], bytes). False, with nothing taken, when the
+// system has not that much to give.
+bool AllocatePageRanges(std::size_t bytes, int count, void** ranges);
+// Gives back what AllocatePages or AllocatePageRanges gave, with the same size.
 void FreePages(void* pages, std::size_t bytes);
