@@ -84,23 +84,15 @@ class ExtensibleSampleBuffer {
   T& At(int i) { return blockIndex.items[i >> kBlockShift]->samples[i & kBlockMask]; }
   const T& At(int i) const { return blockIndex.items[i >> kBlockShift]->samples[i & kBlockMask]; }
 
-  // Gives every block back to the pool, oldest first; holds no block after.
+  // Gives every block back to the pool, oldest first, in one step; holds no
+  // block after.
   void Clear() {
-    while (ring.head != nullptr) {
-      Block* block = ring.head;
-      if (block->next == block) {
-        ring.head = ring.tail = nullptr;
-      } else {
-        block->prev->next = block->next;
-        block->next->prev = block->prev;
-        ring.head = block->next;
-      }
-      block->next = block->prev = nullptr;
-      if (pool != nullptr)
-        pool->GiveBack(block);
-      else
-        delete block;
-    }
+    // The ring and the index hold the same blocks in the same order.
+    if (ring.head != nullptr && pool != nullptr)
+      pool->GiveBackRun(ring.head, ring.tail, blockIndex.count);
+    else
+      for (std::int32_t k = 0; k < blockIndex.count; ++k) delete blockIndex.items[k];
+    ring.head = ring.tail = nullptr;
     for (std::int32_t k = 0; k < blockIndex.count; ++k) blockIndex.items[k] = nullptr;
     blockIndex.count = 0;
     capacity = length = 0;

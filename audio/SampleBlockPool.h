@@ -95,6 +95,19 @@ class SampleBlockPool {
     ++freeCount;
   }
 
+  // Queues a run of count blocks linked through next from oldest to newest
+  // (the newest's next may point anywhere) at the last end, in one step.
+  void GiveBackRun(Block* oldest, Block* newest, int count) {
+    newest->next = nullptr;
+    oldest->prev = last;
+    if (last != nullptr)
+      last->next = oldest;
+    else
+      first = oldest;
+    last = newest;
+    freeCount += count;
+  }
+
   // The queue runs from first (given back longest ago) through next to last.
   Block* first = nullptr;
   Block* last = nullptr;
