@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "resampler/BesselI0.h"
+#include "resampler/DspDotKernels.h"
 #include "resampler/DspProcessor.h"
-#include "resampler/DspSplineDot.h"
 
 namespace resamp {
 

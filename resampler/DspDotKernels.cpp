@@ -1,13 +1,13 @@
-#include "resampler/DspSplineDot.h"
+#include "resampler/DspDotKernels.h"
 
-// As for the FFT: DILATORIX_SPLINE_SCALAR and DILATORIX_SPLINE_NO_AVX2 build
+// As for the FFT: DILATORIX_DOT_SCALAR and DILATORIX_DOT_NO_AVX2 build
 // the other kernels on a processor that would choose AVX2, for their tests.
-#if (defined(__SSE2__) || defined(_M_X64)) && !defined(DILATORIX_SPLINE_SCALAR)
-#define DILATORIX_SPLINE_SSE2 1
+#if (defined(__SSE2__) || defined(_M_X64)) && !defined(DILATORIX_DOT_SCALAR)
+#define DILATORIX_DOT_SSE2 1
 #include <emmintrin.h>
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__)) && \
-    !defined(DILATORIX_SPLINE_NO_AVX2)
-#define DILATORIX_SPLINE_AVX2 1
+    !defined(DILATORIX_DOT_NO_AVX2)
+#define DILATORIX_DOT_AVX2 1
 #include <immintrin.h>
 #endif
 #endif
@@ -43,7 +43,7 @@ double DotScalar(const double* taps, const double* x, int n) {
   return s;
 }
 
-#if !defined(DILATORIX_SPLINE_SSE2)
+#if !defined(DILATORIX_DOT_SSE2)
 void PeriodsScalar(const double* taps, const std::int32_t* offsets, int phases, const double* x,
                    int period, int periods, int n, double* out) {
   for (int j = 0; j < phases; ++j)
@@ -52,7 +52,7 @@ void PeriodsScalar(const double* taps, const std::int32_t* offsets, int phases, 
 }
 #endif
 
-#if defined(DILATORIX_SPLINE_SSE2)
+#if defined(DILATORIX_DOT_SSE2)
 
 void PeriodsSse2(const double* taps, const std::int32_t* offsets, int phases, const double* x,
                  int period, int periods, int n, double* out) {
@@ -112,7 +112,7 @@ double DotSse2(const double* c0, const double* c1, const double* c2, const doubl
 
 #endif
 
-#if defined(DILATORIX_SPLINE_AVX2)
+#if defined(DILATORIX_DOT_AVX2)
 
 __attribute__((target("avx2,fma"))) double DotAvx2(const double* c0, const double* c1,
                                                    const double* c2, const double* x, int n,
@@ -207,9 +207,9 @@ const PeriodsFunction chosenPeriods = HasAvx2() ? PeriodsAvx2 : PeriodsSse2;
 
 double DspSplineDot(const double* c0, const double* c1, const double* c2, const double* x, int n,
                     double d) {
-#if defined(DILATORIX_SPLINE_AVX2)
+#if defined(DILATORIX_DOT_AVX2)
   return chosenDot(c0, c1, c2, x, n, d);
-#elif defined(DILATORIX_SPLINE_SSE2)
+#elif defined(DILATORIX_DOT_SSE2)
   return DotSse2(c0, c1, c2, x, n, d);
 #else
   return Tail(c0, c1, c2, x, 0, n, d);
@@ -217,9 +217,9 @@ double DspSplineDot(const double* c0, const double* c1, const double* c2, const 
 }
 
 void DspDotRows(const double* const* taps, const double* const* x, int n, int count, double* out) {
-#if defined(DILATORIX_SPLINE_AVX2)
+#if defined(DILATORIX_DOT_AVX2)
   chosenRows(taps, x, n, count, out);
-#elif defined(DILATORIX_SPLINE_SSE2)
+#elif defined(DILATORIX_DOT_SSE2)
   RowsSse2(taps, x, n, count, out);
 #else
   RowsScalar(taps, x, n, 0, count, out);
@@ -228,9 +228,9 @@ void DspDotRows(const double* const* taps, const double* const* x, int n, int co
 
 void DspDotPeriods(const double* taps, const std::int32_t* offsets, int phases, const double* x,
                    int period, int periods, int n, double* out) {
-#if defined(DILATORIX_SPLINE_AVX2)
+#if defined(DILATORIX_DOT_AVX2)
   chosenPeriods(taps, offsets, phases, x, period, periods, n, out);
-#elif defined(DILATORIX_SPLINE_SSE2)
+#elif defined(DILATORIX_DOT_SSE2)
   PeriodsSse2(taps, offsets, phases, x, period, periods, n, out);
 #else
   PeriodsScalar(taps, offsets, phases, x, period, periods, n, out);

@@ -2,14 +2,15 @@
 // evaluated tap by tap for every tap count from 1 to 40 (the remainders beyond
 // whole vector registers included) and fractions across the row; evaluated
 // filters for batches of every size from 1 to 11 (the remainders beyond four
-// outputs included), each output with its own filter and samples.
+// outputs included), each output with its own filter and samples; whole
+// periods of phases, from one to nine periods (the remainders beyond four).
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdint>
 #include <vector>
 
-#include "resampler/DspSplineDot.h"
+#include "resampler/DspDotKernels.h"
 
 namespace {
 
