@@ -84,16 +84,7 @@ class SampleBlockPool {
   }
 
   // Queues a block at the last end.
-  void GiveBack(Block* block) {
-    block->next = nullptr;
-    block->prev = last;
-    if (last != nullptr)
-      last->next = block;
-    else
-      first = block;
-    last = block;
-    ++freeCount;
-  }
+  void GiveBack(Block* block) { GiveBackRun(block, block, 1); }
 
   // Queues a run of count blocks linked through next from oldest to newest
   // (the newest's next may point anywhere) at the last end, in one step.
