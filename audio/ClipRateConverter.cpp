@@ -101,7 +101,8 @@ bool AudioClip::ConvertFrom(const AudioClip& source, double targetRateHz) {
     const ExtensibleSampleBuffer<double>& from = c == 0 ? source.left : source.right;
     // Both bounds are int32 lengths.
     const int n = static_cast<int>(std::min(source.length, from.lengthDouble));
-    for (int i = 0; i < n; ++i) converter.Push(c, from.At(i));
+    constexpr int kBlock = ExtensibleSampleBuffer<double>::Block::kSamples;
+    for (int i = 0; i < n; i += kBlock) converter.PushRun(c, &from.At(i), std::min(kBlock, n - i));
   }
   converter.Flush();
   if (converter.OutOfMemory()) {

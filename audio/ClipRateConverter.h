@@ -37,14 +37,7 @@ class ClipRateConverter {
   // its memory in one piece; where it cannot be had, the appends say so.
   void ReserveOutput();
 
-  // channel < Channels().
-  void Push(int channel, double sample) {
-    StagingBlock& block = staging[channel];
-    block.samples[block.count++] = sample;
-    if (block.count == StagingBlock::kSamples) HandOn(channel);
-  }
-
-  // Push for count samples in a row.
+  // Hands on count samples of a channel (< Channels()) in a row.
   void PushRun(int channel, const double* samples, int count) {
     StagingBlock& block = staging[channel];
     while (count > 0) {

@@ -119,16 +119,12 @@ void DspBlockConvolver::RunBlock() {
     // X G over the N/2 bins of the half-length transform; the upper bins,
     // X[k] = conj X[N/2 - k], first, while the lower ones are still X.
     const int half = n / 2;
-    for (int k = half - 1; k > half / 2; --k) {
-      const double xr = y[2 * (half - k)], xi = -y[2 * (half - k) + 1];
+    auto product = [y, g](int k, double xr, double xi) {
       y[2 * k] = xr * g[2 * k] - xi * g[2 * k + 1];
       y[2 * k + 1] = xr * g[2 * k + 1] + xi * g[2 * k];
-    }
-    for (int k = 0; k <= half / 2; ++k) {
-      const double xr = y[2 * k], xi = y[2 * k + 1];
-      y[2 * k] = xr * g[2 * k] - xi * g[2 * k + 1];
-      y[2 * k + 1] = xr * g[2 * k + 1] + xi * g[2 * k];
-    }
+    };
+    for (int k = half - 1; k > half / 2; --k) product(k, y[2 * (half - k)], -y[2 * (half - k) + 1]);
+    for (int k = 0; k <= half / 2; ++k) product(k, y[2 * k], y[2 * k + 1]);
     FftInverseComplex(y, half);
   } else {
     const int values = 2 * (decimationFactor == 2 ? n / 4 : n / 2) + 2;
