@@ -132,10 +132,8 @@ class DspFracInterpolator : public DspProcessor {
       if (k > 0) phaseStep[k - 1] = static_cast<std::int32_t>(whole - previousWhole);
       previousWhole = whole;
       if (k == count) break;
-      const double x = f * FractionSteps;
-      const int row = static_cast<int>(x);
-      const double d = x - row;
-      const Row& r = table[row];
+      double d;
+      const Row& r = RowAt(table, f, &d);
       double* taps = phaseTaps.data() + static_cast<std::size_t>(k) * kPaddedTaps;
       for (int t = 0; t < TapCount; ++t) taps[t] = r.c0[t] + (r.c1[t] + r.c2[t] * d) * d;
     }
@@ -241,11 +239,18 @@ class DspFracInterpolator : public DspProcessor {
     }
   };
 
-  static double Filter(const Row* table, const double* first, double fraction) {
+  // The table row a fraction falls in, and where in the row (0 <= d < 1).
+  static const Row& RowAt(const Row* table, double fraction, double* d) {
     const double x = fraction * FractionSteps;
     const int row = static_cast<int>(x);
-    const Row& r = table[row];
-    return DspSplineDot(r.c0, r.c1, r.c2, first, TapCount, x - row);
+    *d = x - row;
+    return table[row];
+  }
+
+  static double Filter(const Row* table, const double* first, double fraction) {
+    double d;
+    const Row& r = RowAt(table, fraction, &d);
+    return DspSplineDot(r.c0, r.c1, r.c2, first, TapCount, d);
   }
 
   // The 18-tap instance uses a product of raised cosines, the 24-tap one a
