@@ -449,8 +449,29 @@ void FftTransform(double* x, double sign) {
     TransformInverse(x, *currentPlan);
 }
 
-#if defined(DILATORIX_FFT_SSE2)
 namespace {
+
+#if !defined(DILATORIX_FFT_SSE2)
+
+// Bins k and j = n/2 - k of the real forward transform from entries k and j of
+// its half-size transform Z, root (c, s) = W^k, W = e^(2 pi i / n): with
+// E[k] = (Z[k] + conj Z[j]) / 2, O[k] = (Z[k] - conj Z[j]) / 2i and
+// T = W^-k O[k], X[k] = E[k] + T and X[j] = conj(E[k] - T) (E[j] = conj E[k],
+// O[j] = conj O[k], W^-j = -W^k).
+struct UnfoldedPair {
+  double kr, ki, jr, ji;
+};
+
+inline UnfoldedPair UnfoldPair(const double* x, int k, int j, const double* root) {
+  const double ar = x[2 * k], ai = x[2 * k + 1], br = x[2 * j], bi = x[2 * j + 1];
+  const double er = 0.5 * (ar + br), ei = 0.5 * (ai - bi);
+  const double orr = 0.5 * (ai + bi), oi = -0.5 * (ar - br);
+  const double c = root[0], s = root[1];
+  return {er + c * orr + s * oi, ei + c * oi - s * orr, er - c * orr - s * oi,
+          c * oi - s * orr - ei};
+}
+
+#else
 
 // The real transforms' pairing of entries k and j = n/2 - k: e = (Z[k] +
 // conj Z[j]) / 2 and d = (Z[k] - conj Z[j]) / 2.
@@ -462,8 +483,96 @@ inline void HalfSumAndDifference(const double* x, int k, int j, __m128d& e, __m1
   d = _mm_mul_pd(half, _mm_sub_pd(a, b));
 }
 
-}  // namespace
+// UnfoldPair as above, on SSE2.
+inline void UnfoldPair(const double* x, int k, int j, __m128d root, __m128d& xk, __m128d& xj) {
+  const __m128d flipHigh = _mm_set_pd(-0.0, 0.0);  // negates the imaginary part
+  __m128d e, d;
+  HalfSumAndDifference(x, k, j, e, d);
+  const __m128d o = _mm_xor_pd(Swap(d), flipHigh);  // (or, oi)
+  const __m128d c = _mm_unpacklo_pd(root, root);
+  const __m128d s = _mm_xor_pd(_mm_unpackhi_pd(root, root), flipHigh);  // (s, -s)
+  const __m128d t = _mm_add_pd(_mm_mul_pd(o, c), _mm_mul_pd(Swap(o), s));
+  xj = _mm_xor_pd(_mm_sub_pd(e, t), flipHigh);
+  xk = _mm_add_pd(e, t);
+}
+
+// a times the complex factor at g.
+inline __m128d Times(__m128d a, const double* g) {
+  const __m128d f = _mm_loadu_pd(g);
+  const __m128d im = _mm_xor_pd(_mm_unpackhi_pd(f, f), _mm_set_pd(0.0, -0.0));  // (-gi, gi)
+  return _mm_add_pd(_mm_mul_pd(a, _mm_unpacklo_pd(f, f)), _mm_mul_pd(Swap(a), im));
+}
+
+// FftForwardRealTimes's pairs from k on. Entries above n/2 (doubles from n
+// on) hold no input; below it, entries k and j are overwritten once read. Bin
+// j's outputs go first, so at k = j = n/4 the two forms of the same bin leave
+// bin k's.
+void UnfoldTimesSse2(double* x, int n, const double* g, const double* roots, int stride, int k) {
+  const __m128d flipHigh = _mm_set_pd(-0.0, 0.0);
+  for (; 4 * k <= n; ++k) {
+    const int j = n / 2 - k;
+    __m128d xk, xj;
+    UnfoldPair(x, k, j, _mm_loadu_pd(roots + 2 * k * stride), xk, xj);
+    _mm_storeu_pd(x + 2 * j, Times(xj, g + 2 * j));
+    _mm_storeu_pd(x + 2 * (n - j), Times(_mm_xor_pd(xj, flipHigh), g + 2 * (n - j)));
+    _mm_storeu_pd(x + 2 * k, Times(xk, g + 2 * k));
+    _mm_storeu_pd(x + 2 * (n - k), Times(_mm_xor_pd(xk, flipHigh), g + 2 * (n - k)));
+  }
+}
+
+#if defined(DILATORIX_FFT_AVX2)
+
+// a times the two complex factors at g.
+DILATORIX_AVX2 inline __m256d TimesAvx2(__m256d a, const double* g) {
+  const __m256d f = _mm256_loadu_pd(g);
+  return _mm256_fmaddsub_pd(a, _mm256_movedup_pd(f),
+                            _mm256_mul_pd(Swap(a), _mm256_permute_pd(f, 0xF)));
+}
+
+// The two lanes' complex values swapped.
+DILATORIX_AVX2 inline __m256d Reversed(__m256d a) { return _mm256_permute2f128_pd(a, a, 1); }
+
+// UnfoldTimesSse2 two pairs at a time: k and k + 1 beside j and j - 1; the
+// last pair at k + 1 = j - 1 = n/4 writes bin k + 1's form last, as there.
+DILATORIX_AVX2 void UnfoldTimesAvx2(double* x, int n, const double* g, const double* roots,
+                                    int stride, int k) {
+  const __m256d flipHigh = _mm256_set_pd(-0.0, 0.0, -0.0, 0.0);  // negates imaginary parts
+  const __m256d half = _mm256_set1_pd(0.5);
+  for (; 4 * (k + 1) <= n; k += 2) {
+    const int j = n / 2 - k;
+    const __m256d a = _mm256_loadu_pd(x + 2 * k);
+    const __m256d b = _mm256_xor_pd(Reversed(_mm256_loadu_pd(x + 2 * (j - 1))), flipHigh);
+    const __m256d e = _mm256_mul_pd(half, _mm256_add_pd(a, b));
+    const __m256d d = _mm256_mul_pd(half, _mm256_sub_pd(a, b));
+    const __m256d o = _mm256_xor_pd(Swap(d), flipHigh);  // (or, oi)
+    const __m256d root =
+        _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(roots + 2 * k * stride)),
+                             _mm_loadu_pd(roots + 2 * (k + 1) * stride), 1);
+    const __m256d s = _mm256_xor_pd(_mm256_permute_pd(root, 0xF), flipHigh);  // (s, -s)
+    const __m256d t = _mm256_fmadd_pd(o, _mm256_movedup_pd(root), _mm256_mul_pd(Swap(o), s));
+    const __m256d xj = _mm256_xor_pd(_mm256_sub_pd(e, t), flipHigh);  // bins j, j - 1
+    const __m256d xk = _mm256_add_pd(e, t);                           // bins k, k + 1
+    _mm256_storeu_pd(x + 2 * (j - 1), TimesAvx2(Reversed(xj), g + 2 * (j - 1)));
+    _mm256_storeu_pd(x + 2 * (n - j), TimesAvx2(_mm256_xor_pd(xj, flipHigh), g + 2 * (n - j)));
+    _mm256_storeu_pd(x + 2 * k, TimesAvx2(xk, g + 2 * k));
+    _mm256_storeu_pd(x + 2 * (n - k - 1),
+                     TimesAvx2(Reversed(_mm256_xor_pd(xk, flipHigh)), g + 2 * (n - k - 1)));
+  }
+  UnfoldTimesSse2(x, n, g, roots, stride, k);
+}
+
 #endif
+
+using UnfoldTimesFunction = void (*)(double*, int, const double*, const double*, int, int);
+#if defined(DILATORIX_FFT_AVX2)
+const UnfoldTimesFunction unfoldTimes = HasAvx2() ? UnfoldTimesAvx2 : UnfoldTimesSse2;
+#else
+const UnfoldTimesFunction unfoldTimes = UnfoldTimesSse2;
+#endif
+
+#endif
+
+}  // namespace
 
 bool FftInverseComplex(double* x, int n) {
   if (!IsTransformSize(n)) return false;
@@ -487,35 +596,60 @@ bool FftForwardReal(double* x, int n) {
   x[n + 1] = 0.0;
   const double* roots = tables.roots.data();
   const int stride = kFftMaxSize / n;
-  // Bin j: E[j] = conj E[k], O[j] = conj O[k], W^-j = -W^k; with
-  // T = W^-k O[k], X[k] = E[k] + T and X[j] = conj(E[k] - T).
 #if defined(DILATORIX_FFT_SSE2)
-  const __m128d flipHigh = _mm_set_pd(-0.0, 0.0);  // negates the imaginary part
   for (int k = 1; 2 * k <= half; ++k) {
     const int j = half - k;
-    __m128d e, d;
-    HalfSumAndDifference(x, k, j, e, d);
-    const __m128d o = _mm_xor_pd(Swap(d), flipHigh);            // (or, oi)
-    const __m128d root = _mm_loadu_pd(roots + 2 * k * stride);  // (c, s)
-    const __m128d c = _mm_unpacklo_pd(root, root);
-    const __m128d s = _mm_xor_pd(_mm_unpackhi_pd(root, root), flipHigh);  // (s, -s)
-    const __m128d t = _mm_add_pd(_mm_mul_pd(o, c), _mm_mul_pd(Swap(o), s));
-    _mm_storeu_pd(x + 2 * j, _mm_xor_pd(_mm_sub_pd(e, t), flipHigh));
-    _mm_storeu_pd(x + 2 * k, _mm_add_pd(e, t));
+    __m128d xk, xj;
+    UnfoldPair(x, k, j, _mm_loadu_pd(roots + 2 * k * stride), xk, xj);
+    _mm_storeu_pd(x + 2 * j, xj);
+    _mm_storeu_pd(x + 2 * k, xk);
   }
 #else
   for (int k = 1; 2 * k <= half; ++k) {
     const int j = half - k;
-    const double ar = x[2 * k], ai = x[2 * k + 1], br = x[2 * j], bi = x[2 * j + 1];
-    const double er = 0.5 * (ar + br), ei = 0.5 * (ai - bi);
-    const double orr = 0.5 * (ai + bi), oi = -0.5 * (ar - br);
-    const double c = roots[2 * k * stride], s = roots[2 * k * stride + 1];
-    x[2 * j] = er - c * orr - s * oi;
-    x[2 * j + 1] = c * oi - s * orr - ei;
-    x[2 * k] = er + c * orr + s * oi;
-    x[2 * k + 1] = ei + c * oi - s * orr;
+    const UnfoldedPair p = UnfoldPair(x, k, j, roots + 2 * k * stride);
+    x[2 * j] = p.jr;
+    x[2 * j + 1] = p.ji;
+    x[2 * k] = p.kr;
+    x[2 * k + 1] = p.ki;
   }
 #endif
+  return true;
+}
+
+// As FftForwardReal, then bin n - k = conj X[k] above n/2, every bin times its
+// factor, in the same pass that unfolds the bins.
+bool FftForwardRealTimes(double* x, int n, const double* g) {
+  if (!IsTransformSize(n)) return false;
+  const FftTables& tables = Tables();
+  const int half = n / 2;
+  TransformForward(x, tables.plans[Levels(half)]);
+  const double first = x[0], second = x[1];
+  const double* roots = tables.roots.data();
+  const int stride = kFftMaxSize / n;
+  // Entries above n/2 (doubles from n on) hold no input; below it, entries
+  // k and j are overwritten once read. Bin j's outputs go first, so at
+  // k = j = n/4 the two forms of the same bin leave bin k's.
+#if defined(DILATORIX_FFT_SSE2)
+  unfoldTimes(x, n, g, roots, stride, 1);
+#else
+  auto store = [x, g](int k, double re, double im) {
+    x[2 * k] = re * g[2 * k] - im * g[2 * k + 1];
+    x[2 * k + 1] = re * g[2 * k + 1] + im * g[2 * k];
+  };
+  for (int k = 1; 2 * k <= half; ++k) {
+    const int j = half - k;
+    const UnfoldedPair p = UnfoldPair(x, k, j, roots + 2 * k * stride);
+    store(j, p.jr, p.ji);
+    store(n - j, p.jr, -p.ji);
+    store(k, p.kr, p.ki);
+    store(n - k, p.kr, -p.ki);
+  }
+#endif
+  x[0] = (first + second) * g[0];
+  x[1] = (first + second) * g[1];
+  x[n] = (first - second) * g[n];
+  x[n + 1] = (first - second) * g[n + 1];
   return true;
 }
 

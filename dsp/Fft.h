@@ -50,6 +50,13 @@ bool FftInverseComplex(double* data, int n);
 // current size stays as it was.
 bool FftForwardReal(double* data, int n);
 
+// The whole spectrum of n real samples, X[n - k] = conj X[k] above n/2, each
+// bin times its complex factor: Y[k] = X[k] g[k], k < n. In place: data holds
+// the n samples, then Y as 2n doubles of (re, im) pairs; g holds 2n doubles.
+// n is a power of two from 2 to 8192; false (data untouched) for any other.
+// The thread's current size stays as it was.
+bool FftForwardRealTimes(double* data, int n, const double* g);
+
 // The real signal of n samples x[t] = Re sum_{k=0..n/2} X[k] e^(+2 pi i k t / n)
 // from the n/2 + 1 one-sided bins X (re, im pairs), through one complex
 // transform of size n/2, which is what a real signal allows. In place: data

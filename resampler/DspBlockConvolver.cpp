@@ -112,21 +112,14 @@ void DspBlockConvolver::RunBlock() {
   // The block's input is transformed where it stands; the history the next
   // block starts with is kept aside first.
   std::copy(y + blockInput - history, y + blockInput, kept.begin());
-  // Bins 0 .. N/up/2 as (re, im) pairs.
-  FftForwardReal(y, blockInput);
-  const double* g = factors.data();
   if (interpolationFactor == 2) {
-    // X G over the N/2 bins of the half-length transform; the upper bins,
-    // X[k] = conj X[N/2 - k], first, while the lower ones are still X.
-    const int half = n / 2;
-    auto product = [y, g](int k, double xr, double xi) {
-      y[2 * k] = xr * g[2 * k] - xi * g[2 * k + 1];
-      y[2 * k + 1] = xr * g[2 * k + 1] + xi * g[2 * k];
-    };
-    for (int k = half - 1; k > half / 2; --k) product(k, y[2 * (half - k)], -y[2 * (half - k) + 1]);
-    for (int k = 0; k <= half / 2; ++k) product(k, y[2 * k], y[2 * k + 1]);
-    FftInverseComplex(y, half);
+    // X G over the N/2 bins of the half-length transform.
+    FftForwardRealTimes(y, blockInput, factors.data());
+    FftInverseComplex(y, n / 2);
   } else {
+    // Bins 0 .. N/2 as (re, im) pairs.
+    FftForwardReal(y, blockInput);
+    const double* g = factors.data();
     const int values = 2 * (decimationFactor == 2 ? n / 4 : n / 2) + 2;
     for (int i = 0; i < values; ++i) y[i] *= g[i];
     FftInverseOneSided(y, n / decimationFactor);

@@ -152,6 +152,36 @@ TEST(Fft, RealForwardMatchesDirectDftForEverySize) {
   for (double v : untouched) EXPECT_EQ(v, 1.0);
 }
 
+// The whole spectrum times factors against the direct DFT of the samples
+// times the same factors, at every size: the bins above n/2 and the middle
+// bin n/4, where both halves of the unfolding meet, included.
+TEST(Fft, RealForwardTimesFactorsMatchesDirectDftForEverySize) {
+  ASSERT_TRUE(FftSetSize(64));
+  for (int levels = 1; levels <= kFftMaxLevels; ++levels) {
+    const int n = 1 << levels;
+    const std::vector<double> samples = RandomSignal(n / 2, 13 * n);  // n reals
+    const std::vector<double> g = RandomSignal(n, 17 * n);            // n complex factors
+    std::vector<double> complexInput(2 * static_cast<std::size_t>(n), 0.0);
+    for (int t = 0; t < n; ++t) complexInput[2 * t] = samples[t];
+    const std::vector<Complex> spectrum = DirectDft(complexInput, -1.0);
+    std::vector<double> x(samples);
+    x.resize(2 * static_cast<std::size_t>(n));
+    ASSERT_TRUE(FftForwardRealTimes(x.data(), n, g.data()));
+    double worst = 0, power = 0;
+    for (int k = 0; k < n; ++k) {
+      const Complex expected = spectrum[k] * Complex(g[2 * k], g[2 * k + 1]);
+      worst = std::max(worst, std::abs(Complex(x[2 * k], x[2 * k + 1]) - expected));
+      power += std::norm(expected);
+    }
+    EXPECT_LT(worst / std::sqrt(power / n), 1e-13 * levels) << n;
+  }
+  EXPECT_EQ(FftCurrentPlan().size, 64);
+  std::vector<double> untouched(20, 1.0);
+  const std::vector<double> g(20, 1.0);
+  for (int n : {0, 1, 6, 16384}) EXPECT_FALSE(FftForwardRealTimes(untouched.data(), n, g.data()));
+  for (double v : untouched) EXPECT_EQ(v, 1.0);
+}
+
 TEST(Fft, ForwardThenInverseScalesByN) {
   for (int n = 1; n <= kFftMaxSize; n *= 2) {
     const std::vector<double> input = RandomSignal(n, 3);
