@@ -77,7 +77,7 @@ DspBlockConvolver::DspBlockConvolver(DspFirFilterCache& filterCache, double freq
     for (int k = 1; k < top; ++k) factors[2 * k] = factors[2 * k + 1] = h[2 * k];
     factors[2 * top] = 0.5 * bin(top);
   }
-  kept.assign(static_cast<std::size_t>(history), 0.0);
+  kept.assign(static_cast<std::size_t>(history + std::max(maxInput, 0)), 0.0);
   spectrum.assign(static_cast<std::size_t>(fftSize) + 2, 0.0);
   out.assign(static_cast<std::size_t>(MaxOutputFor(maxInput)), 0.0);
   Clear();
@@ -104,6 +104,7 @@ void DspBlockConvolver::Clear() {
   std::fill(spectrum.begin(), spectrum.begin() + blockInput, 0.0);
   fill = history + (leadingZero ? 1 : 0);
   skipRemaining = latencySkip;
+  ready = nullptr;
 }
 
 void DspBlockConvolver::RunBlock() {
@@ -127,23 +128,52 @@ void DspBlockConvolver::RunBlock() {
   // The valid results; the first ones after Clear pay the latency.
   const int skip = std::min(skipRemaining, blockOutputs);
   skipRemaining -= skip;
-  std::copy(y + firstValid + skip, y + firstValid + blockOutputs, out.begin() + produced);
-  produced += blockOutputs - skip;
-  std::copy(kept.begin(), kept.end(), y);
-  fill = history;
+  ready = y + firstValid + skip;
+  readyCount = blockOutputs - skip;
+  keptCount = history;
+}
+
+void DspBlockConvolver::MoveResultsOut() {
+  std::copy(ready, ready + readyCount, out.begin() + produced);
+  produced += readyCount;
+  ready = nullptr;
+  std::copy(kept.begin(), kept.begin() + keptCount, spectrum.begin());
+  fill = keptCount;
 }
 
 int DspBlockConvolver::Process(const double* input, int count, double*& output) {
   output = out.data();
   produced = 0;
   if (filter == nullptr) return 0;
+  if (ready != nullptr) {  // the last call's results have been read
+    ready = nullptr;
+    std::copy(kept.begin(), kept.begin() + keptCount, spectrum.begin());
+    fill = keptCount;
+  }
   for (int done = 0; done < count;) {
+    if (ready != nullptr) {
+      // Inputs after a completed block wait beside its history unless they
+      // complete another block, whose transform needs the buffer.
+      const int rest = count - done;
+      if (history + rest < blockInput && history + rest <= static_cast<int>(kept.size())) {
+        std::copy(input + done, input + count, kept.begin() + history);
+        keptCount = history + rest;
+        break;
+      }
+      MoveResultsOut();
+    }
     const int n = std::min(count - done, blockInput - fill);
     std::copy(input + done, input + done + n, spectrum.begin() + fill);
     fill += n;
     done += n;
     if (fill == blockInput) RunBlock();
   }
+  if (ready == nullptr) return produced;
+  if (produced == 0) {
+    output = ready;
+    return readyCount;
+  }
+  MoveResultsOut();
   return produced;
 }
 

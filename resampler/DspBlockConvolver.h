@@ -33,7 +33,11 @@ class DspBlockConvolver : public DspProcessor {
   int Process(const double* input, int count, double*& output) override;
 
  private:
+  // Transforms the full block; its valid results stay in the spectrum buffer
+  // (ready, readyCount) and the history the next block starts with is in kept.
   void RunBlock();
+  // Copies the ready results to out and starts the next block from kept.
+  void MoveResultsOut();
 
   DspFirFilterCache& cache;
   const DspFirFilter* filter;
@@ -54,8 +58,14 @@ class DspBlockConvolver : public DspProcessor {
   // N + 2 doubles: the block's input (history, then new samples), then its
   // bins as (re, im) pairs, then the results.
   std::vector<double> spectrum;
-  std::vector<double> kept;  // the history, while the block is transformed
-  std::vector<double> out;
+  // The history while the block is transformed, then the inputs of the call
+  // that completed it which came after it: the next block starts with these
+  // once that call's results, handed out where they lie, have been read.
+  std::vector<double> kept;
+  int keptCount = 0;
+  double* ready = nullptr;
+  int readyCount = 0;
+  std::vector<double> out;  // results of calls that complete more than one block
   int fill = 0;
   int skipRemaining = 0;
   int produced = 0;
