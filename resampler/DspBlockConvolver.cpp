@@ -133,23 +133,23 @@ void DspBlockConvolver::RunBlock() {
   keptCount = history;
 }
 
-void DspBlockConvolver::MoveResultsOut() {
-  std::copy(ready, ready + readyCount, out.begin() + produced);
-  produced += readyCount;
+void DspBlockConvolver::StartNextBlock() {
   ready = nullptr;
   std::copy(kept.begin(), kept.begin() + keptCount, spectrum.begin());
   fill = keptCount;
+}
+
+void DspBlockConvolver::MoveResultsOut() {
+  std::copy(ready, ready + readyCount, out.begin() + produced);
+  produced += readyCount;
+  StartNextBlock();
 }
 
 int DspBlockConvolver::Process(const double* input, int count, double*& output) {
   output = out.data();
   produced = 0;
   if (filter == nullptr) return 0;
-  if (ready != nullptr) {  // the last call's results have been read
-    ready = nullptr;
-    std::copy(kept.begin(), kept.begin() + keptCount, spectrum.begin());
-    fill = keptCount;
-  }
+  if (ready != nullptr) StartNextBlock();  // the last call's results have been read
   for (int done = 0; done < count;) {
     if (ready != nullptr) {
       // Inputs after a completed block wait beside its history unless they

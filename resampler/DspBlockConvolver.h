@@ -36,7 +36,9 @@ class DspBlockConvolver : public DspProcessor {
   // Transforms the full block; its valid results stay in the spectrum buffer
   // (ready, readyCount) and the history the next block starts with is in kept.
   void RunBlock();
-  // Copies the ready results to out and starts the next block from kept.
+  // Starts the next block from kept; the ready results are given up.
+  void StartNextBlock();
+  // Copies the ready results to out and starts the next block.
   void MoveResultsOut();
 
   DspFirFilterCache& cache;
