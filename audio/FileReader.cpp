@@ -1,14 +1,47 @@
 #include "audio/FileReader.h"
 
+#if defined(_WIN32)
+#include <sys/stat.h>
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <cmath>
 #include <cstring>
 #include <limits>
 
 namespace {
+
+#if defined(_WIN32)
+
+// Paths are UTF-8 throughout; Windows opens them as UTF-16, so names outside
+// the current code page open too. Anything but a regular file (a directory, a
+// device name such as CON) is refused before it is opened.
+std::FILE* OpenRegularFile(const std::string& path, std::int64_t* size) {
+  const int length =
+      MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.c_str(), -1, nullptr, 0);
+  if (length <= 0) return nullptr;
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.c_str(), -1, &wide[0], length) !=
+      length)
+    return nullptr;
+  struct _stat64 info;
+  if (_wstat64(wide.c_str(), &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG) return nullptr;
+  std::FILE* file = _wfopen(wide.c_str(), L"rb");
+  if (file == nullptr) return nullptr;
+  *size = info.st_size;
+  return file;
+}
+
+int SeekTo(std::FILE* file, std::int64_t offset, int origin) {
+  return _fseeki64(file, offset, origin);
+}
+std::int64_t Tell(std::FILE* file) { return _ftelli64(file); }
+
+#else
 
 // Opens path as a stream when it names a regular file, with its size. The open
 // itself never waits: a FIFO without a writer or a device could otherwise hold
@@ -34,6 +67,13 @@ std::FILE* OpenRegularFile(const std::string& path, std::int64_t* size) {
   return file;
 }
 
+int SeekTo(std::FILE* file, std::int64_t offset, int origin) {
+  return fseeko(file, offset, origin);
+}
+std::int64_t Tell(std::FILE* file) { return ftello(file); }
+
+#endif
+
 }  // namespace
 
 FileReader::~FileReader() { Close(); }
@@ -57,7 +97,7 @@ void FileReader::Close() {
 }
 
 bool FileReader::Seek(std::int64_t position) {
-  if (file == nullptr || fseeko(file, position, SEEK_SET) != 0) {
+  if (file == nullptr || SeekTo(file, position, SEEK_SET) != 0) {
     failed = true;
     return false;
   }
@@ -65,7 +105,7 @@ bool FileReader::Seek(std::int64_t position) {
   return true;
 }
 
-std::int64_t FileReader::Position() const { return file != nullptr ? ftello(file) : 0; }
+std::int64_t FileReader::Position() const { return file != nullptr ? Tell(file) : 0; }
 
 std::size_t FileReader::Read(void* bytes, std::size_t count) {
   std::size_t got = file != nullptr ? std::fread(bytes, 1, count, file) : 0;
@@ -124,5 +164,5 @@ double FileReader::ReadExtended() {
 }
 
 void FileReader::Skip(std::int64_t count) {
-  if (file == nullptr || fseeko(file, count, SEEK_CUR) != 0) failed = true;
+  if (file == nullptr || SeekTo(file, count, SEEK_CUR) != 0) failed = true;
 }

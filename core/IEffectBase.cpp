@@ -17,7 +17,11 @@ namespace {
 std::string LocalTimeText() {
   const std::time_t now = std::time(nullptr);
   std::tm local {};
+#if defined(_WIN32)
+  localtime_s(&local, &now);
+#else
   localtime_r(&now, &local);
+#endif
   char text[64] = {};
   std::strftime(text, sizeof text, "%Y%m%d %H:%M ", &local);
   char zone[32] = {};

@@ -5,7 +5,11 @@
 
 #include "module/StretchAssembly.h"
 
+#if defined(_WIN32)
+#define DLX_EXPORT extern "C"  // exported by name through exports.def
+#else
 #define DLX_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
 
 DLX_EXPORT AEffect* VST_CALL VSTPluginMain(audioMasterCallback host) {
   static std::recursive_mutex creationLock;
@@ -13,6 +17,9 @@ DLX_EXPORT AEffect* VST_CALL VSTPluginMain(audioMasterCallback host) {
   return NewStretchEffect(host);
 }
 
-// Older hosts look the entry up as "main"; it is the same code under a second name.
+// Older hosts look the entry up as "main"; it is the same code under a second
+// name (on Windows, the export table's).
+#if !defined(_WIN32)
 DLX_EXPORT AEffect* VST_CALL VstMainAlias(audioMasterCallback host) __asm__("main")
     __attribute__((alias("VSTPluginMain")));
+#endif

@@ -1,7 +1,9 @@
 // The product put together: a Stretch with its editor built on a canvas and
 // attached. The module's entry point makes every instance with it, its editor
 // on the X11 window host; the editor's tests and the snapshot tool make theirs
-// the same way on the headless host, which opens no window.
+// the same way on the headless host, which opens no window. The Windows
+// modules have no window host yet: there, only NewStretchEffect is built, and
+// its instances have no editor.
 #pragma once
 
 #include "effect/Stretch.h"

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Cross-builds the Windows modules, Dilatorix_64.dll and Dilatorix_32.dll, into
+# build-windows/: installs mingw-w64 when missing, builds each module with its
+# toolchain file, and checks that each exports its two entry points alone and
+# imports system DLLs only.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(cmake ninja-build binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ "${#missing[@]}" -gt 0 ]; then
+  sudo_cmd=""
+  [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
+  $sudo_cmd apt-get update
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+# What a module may import: the system's own DLLs, never a runtime of the
+# compiler's (libstdc++, libgcc, winpthread are linked in).
+allowed="^(KERNEL32|USER32|GDI32|COMDLG32|SHELL32|msvcrt)\.dll$"
+for arch in x86_64 i686; do
+  cmake -S . -B "build-windows/$arch" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-$arch.cmake"
+  cmake --build "build-windows/$arch" -j2
+  bits=$([ "$arch" = x86_64 ] && echo 64 || echo 32)
+  module="build-windows/$arch/Dilatorix_$bits.dll"
+  dump=$("$arch-w64-mingw32-objdump" -p "$module")
+  imports=$(sed -n 's/^\tDLL Name: //p' <<<"$dump")
+  exports=$(sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/s/^\t\[ *[0-9]*\] //p' <<<"$dump" |
+    tr '\n' ' ')
+  if grep -qvE "$allowed" <<<"$imports"; then
+    echo "$module imports a DLL that is not the system's:" $imports >&2
+    exit 1
+  fi
+  if [ "$exports" != "VSTPluginMain main " ]; then
+    echo "$module exports [$exports], not VSTPluginMain and main alone" >&2
+    exit 1
+  fi
+  cp "$module" build-windows/
+  echo "built build-windows/Dilatorix_$bits.dll: imports" $imports
+done
