@@ -2,7 +2,8 @@
 
 #if defined(_WIN32)
 #include <sys/stat.h>
-#include <windows.h>
+
+#include "platform/WideText.h"
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -21,15 +22,10 @@ namespace {
 // the current code page open too. Anything but a regular file (a directory, a
 // device name such as CON) is refused before it is opened.
 std::FILE* OpenRegularFile(const std::string& path, std::int64_t* size) {
-  const int length =
-      MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.c_str(), -1, nullptr, 0);
-  if (length <= 0) return nullptr;
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path.c_str(), -1, &wide[0], length) !=
-      length)
-    return nullptr;
+  const std::wstring wide = WideFromUtf8(path);
   struct _stat64 info;
-  if (_wstat64(wide.c_str(), &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG) return nullptr;
+  if (wide.empty() || _wstat64(wide.c_str(), &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG)
+    return nullptr;
   std::FILE* file = _wfopen(wide.c_str(), L"rb");
   if (file == nullptr) return nullptr;
   *size = info.st_size;

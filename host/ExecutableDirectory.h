@@ -4,5 +4,6 @@
 
 #include <string>
 
-// The folder of /proc/self/exe, without a trailing '/'; "." when it cannot be read.
+// The folder of /proc/self/exe (on Windows, of the process's own program
+// file), without a trailing separator; "." when it cannot be read.
 std::string ExecutableDirectory();

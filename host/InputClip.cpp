@@ -1,36 +1,63 @@
 #include "host/InputClip.h"
 
+#if defined(_WIN32)
+#include <cstdio>
+#include <vector>
+
+#include "platform/WideText.h"
+#else
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
 #include "audio/AudioFile.h"
+#include "host/PathKind.h"
+
+namespace {
+
+#if defined(_WIN32)
+bool CanRead(const std::string& path) {
+  std::FILE* file = _wfopen(WideFromUtf8(path).c_str(), L"rb");
+  if (file == nullptr) return false;
+  std::fclose(file);
+  return true;
+}
+#else
+// The open never waits (a regular file cannot make it, but the check and the
+// open are two steps).
+bool CanRead(const std::string& path) {
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  close(fd);
+  return true;
+}
+#endif
+
+}  // namespace
 
 bool CheckInputClip(const std::string& path, int sampleRate, double* frames, std::string* error) {
-  struct stat info;
-  if (stat(path.c_str(), &info) != 0) {
+  const PathKind kind = KindOf(path);
+  if (kind == PathKind::kMissing) {
     *error = "cannot open input " + path + ": " + std::strerror(errno);
     return false;
   }
-  if (S_ISDIR(info.st_mode)) {
+  if (kind == PathKind::kDirectory) {
     *error = "input " + path + " is a directory";
     return false;
   }
   // A FIFO or a device could hold the open for ever; neither is an audio file.
-  if (!S_ISREG(info.st_mode)) {
+  if (kind != PathKind::kRegular) {
     *error = "input " + path + " is not a regular file";
     return false;
   }
-  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) {
+  if (!CanRead(path)) {
     *error = "cannot read input " + path + ": " + std::strerror(errno);
     return false;
   }
-  close(fd);
   // The headers tell the length; the plug-in reads the samples.
   AudioFile clip;
   if (!clip.Measure(path, sampleRate)) {
@@ -45,6 +72,18 @@ bool CheckInputClip(const std::string& path, int sampleRate, double* frames, std
   return true;
 }
 
+#if defined(_WIN32)
+std::string RealPath(const std::string& path) {
+  const std::wstring wide = WideFromUtf8(path);
+  const DWORD length = wide.empty() ? 0 : GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  std::vector<wchar_t> full(length + 1);
+  if (length == 0 || GetFullPathNameW(wide.c_str(), length + 1, full.data(), nullptr) == 0) {
+    errno = ENOENT;
+    return std::string();
+  }
+  return Utf8FromWide(full.data());
+}
+#else
 std::string RealPath(const std::string& path) {
   char* resolved = realpath(path.c_str(), nullptr);
   if (resolved == nullptr) return std::string();
@@ -52,9 +91,14 @@ std::string RealPath(const std::string& path) {
   std::free(resolved);
   return text;
 }
+#endif
 
 std::string BaseName(const std::string& path) {
+#if defined(_WIN32)
+  const std::size_t slash = path.find_last_of("/\\");
+#else
   const std::size_t slash = path.rfind('/');
+#endif
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 

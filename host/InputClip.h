@@ -9,7 +9,8 @@
 // True when path is a WAVE or AIFF file holding audio; frames is its length at
 // the host's sampleRate.
 bool CheckInputClip(const std::string& path, int sampleRate, double* frames, std::string* error);
-// The absolute path with no links; empty (errno set) when it cannot be resolved.
+// The absolute path with no links (on Windows, the full path); empty (errno
+// set) when it cannot be resolved.
 std::string RealPath(const std::string& path);
 // CheckInputClip, then the clip's absolute path for the plug-in, refused when
 // the output would overwrite it.

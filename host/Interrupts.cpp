@@ -10,6 +10,14 @@ void OnSignal(int) { interrupted = 1; }
 
 }  // namespace
 
+#if defined(_WIN32)
+// Ctrl+C and Ctrl+Break arrive as SIGINT and SIGBREAK; there is no SIGPIPE.
+void CatchInterrupts() {
+  std::signal(SIGINT, OnSignal);
+  std::signal(SIGTERM, OnSignal);
+  std::signal(SIGBREAK, OnSignal);
+}
+#else
 void CatchInterrupts() {
   struct sigaction action = {};
   action.sa_handler = OnSignal;
@@ -17,5 +25,6 @@ void CatchInterrupts() {
   sigaction(SIGTERM, &action, nullptr);
   std::signal(SIGPIPE, SIG_IGN);
 }
+#endif
 
 bool Interrupted() { return interrupted != 0; }

@@ -3,7 +3,12 @@
 // stereo WAVE file. Every failure ends with one "dilatorix-render: ..." line on
 // stderr and a non-zero exit, and leaves no output file behind.
 #include <sys/stat.h>
+
+#if defined(_WIN32)
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <chrono>
@@ -36,12 +41,19 @@ int Error(const std::string& message) {
   return 1;
 }
 
+#if defined(_WIN32)
+// Windows has no name for the standard output that -o could give.
+bool IsStdout(std::FILE*) { return false; }
+bool IsTerminal(std::FILE* stream) { return _isatty(_fileno(stream)) != 0; }
+#else
 // True when stream and stdout are the same file, as with -o /dev/stdout.
 bool IsStdout(std::FILE* stream) {
   struct stat a, b;
   return fstat(fileno(stream), &a) == 0 && fstat(STDOUT_FILENO, &b) == 0 && a.st_dev == b.st_dev &&
          a.st_ino == b.st_ino;
 }
+bool IsTerminal(std::FILE* stream) { return isatty(fileno(stream)) != 0; }
+#endif
 
 double Seconds(std::chrono::steady_clock::time_point since) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
@@ -59,11 +71,11 @@ int main(int argc, char** argv) {
   CatchInterrupts();
 
   const bool report = options.report == RenderOptions::Report::kProgress ||
-                      (options.report == RenderOptions::Report::kAuto && isatty(STDERR_FILENO));
+                      (options.report == RenderOptions::Report::kAuto && IsTerminal(stderr));
   const std::string here = ExecutableDirectory();
   const std::string input = options.input.empty() ? here + "/demo-phrase.wav" : options.input;
   const std::string pluginPath =
-      options.plugin.empty() ? here + "/Dilatorix_64.so" : options.plugin;
+      options.plugin.empty() ? here + "/" DILATORIX_DEFAULT_MODULE : options.plugin;
   const std::string outputPath =
       options.output.empty() ? DerivedName(input, "-stretched.wav") : options.output;
 
@@ -113,7 +125,7 @@ int main(int argc, char** argv) {
                     frames))
     return writeError();
 
-  ProgressBar bar(stderr, isatty(STDERR_FILENO));
+  ProgressBar bar(stderr, IsTerminal(stderr));
   auto progress = [&](double fraction) {
     if (report) bar.Update(fraction);
     return !Interrupted();

@@ -34,7 +34,7 @@ const char kRenderUsage[] =
     "  --duration SECONDS      output length (default: the stretched region, at most 1 h)\n"
     DILATORIX_HOST_OPTIONS_USAGE
     "  --bits 32|24            32-bit float (default) or 24-bit integer samples\n"
-    "  --plugin PATH           plug-in module (default: Dilatorix_64.so beside this tool)\n"
+    "  --plugin PATH           plug-in module (default: " DILATORIX_DEFAULT_MODULE " beside this tool)\n"
     "  --list-params           list the parameters with their ranges and defaults\n"
     "  --progress, --quiet     force the progress display and summary on or off\n"
     "  --help, --version\n";

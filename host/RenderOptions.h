@@ -9,6 +9,16 @@
 #include <string>
 #include <vector>
 
+// The plug-in module the tools load by default, from beside themselves: on
+// Windows the DLL of their own word size.
+#if defined(_WIN64)
+#define DILATORIX_DEFAULT_MODULE "Dilatorix_64.dll"
+#elif defined(_WIN32)
+#define DILATORIX_DEFAULT_MODULE "Dilatorix_32.dll"
+#else
+#define DILATORIX_DEFAULT_MODULE "Dilatorix_64.so"
+#endif
+
 struct ParamAssignment {
   int index;
   double value;  // real units, already checked against the range

@@ -1,5 +1,6 @@
-// A private directory under $TMPDIR (or /tmp) that goes away with everything in
-// it when the object does. Path() is empty when the directory could not be made.
+// A private directory under $TMPDIR (or /tmp; on Windows the user's temporary
+// folder) that goes away with everything in it when the object does. Path() is
+// empty when the directory could not be made.
 // Only plain files are expected inside: subdirectories are not removed.
 #pragma once
 

@@ -1,12 +1,43 @@
 #include "host/VstHost.h"
 
+#if defined(_WIN32)
+#include <string>
+
+#include "platform/WideText.h"
+#else
 #include <dlfcn.h>
+#endif
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 
 namespace {
+
+// The module's loader: LoadLibrary on Windows, dlopen elsewhere. Open sets
+// reason when it fails.
+#if defined(_WIN32)
+void* OpenModule(const std::string& path, std::string* reason) {
+  HMODULE module = LoadLibraryW(WideFromUtf8(path).c_str());
+  if (module == nullptr) *reason = "error " + std::to_string(GetLastError());
+  return reinterpret_cast<void*>(module);
+}
+void* FindEntry(void* module, const char* name) {
+  return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(module), name));
+}
+void CloseModule(void* module) { FreeLibrary(static_cast<HMODULE>(module)); }
+#else
+void* OpenModule(const std::string& path, std::string* reason) {
+  void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (module == nullptr) {
+    const char* text = dlerror();
+    *reason = text != nullptr ? text : "unknown error";
+  }
+  return module;
+}
+void* FindEntry(void* module, const char* name) { return dlsym(module, name); }
+void CloseModule(void* module) { dlclose(module); }
+#endif
 
 // Calls made during the entry call arrive before the effect knows its host.
 thread_local VstHost* loadingHost = nullptr;
@@ -26,13 +57,11 @@ bool VstHost::LoadEntry(const std::string& path, const char* symbol, std::string
     Close();
     return false;
   };
-  library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (library == nullptr) {
-    const char* reason = dlerror();
-    return fail("cannot load " + path + ": " + (reason != nullptr ? reason : "unknown error"));
-  }
-  void* entry = dlsym(library, symbol != nullptr ? symbol : "VSTPluginMain");
-  if (entry == nullptr && symbol == nullptr) entry = dlsym(library, "main");
+  std::string reason;
+  library = OpenModule(path, &reason);
+  if (library == nullptr) return fail("cannot load " + path + ": " + reason);
+  void* entry = FindEntry(library, symbol != nullptr ? symbol : "VSTPluginMain");
+  if (entry == nullptr && symbol == nullptr) entry = FindEntry(library, "main");
   if (entry == nullptr) return fail(path + " has no VST 2 entry point");
   if (!Instantiate(reinterpret_cast<EntryProc>(entry), path, error)) {
     Close();
@@ -68,7 +97,7 @@ void VstHost::Close() {
     effect = nullptr;
   }
   if (library != nullptr) {
-    dlclose(library);
+    CloseModule(library);
     library = nullptr;
   }
 }
