@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Cross-builds the Windows modules, Dilatorix_64.dll and Dilatorix_32.dll, into
 # build-windows/: installs mingw-w64 when missing, builds each module with its
-# toolchain file, and checks that each exports its two entry points alone and
-# imports system DLLs only.
+# toolchain file (with the renderer and the integration tests for Windows beside
+# it, in build-windows/<arch>), and checks that each exports its two entry
+# points alone and imports system DLLs only.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake ninja-build binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix)
+packages=(cmake ninja-build libgtest-dev binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

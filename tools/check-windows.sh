@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Proves the Windows modules under Wine: builds them (tools/build-windows.sh)
-# and the Linux module, renders the demo phrase at 8x with dilatorix-render.exe
-# through each DLL, and checks each rendering against the Linux module's
-# (at most -100 dB RMS difference). Arguments pick the targets: x86_64 (under
+# and the Linux module, runs the integration tests against each DLL, renders
+# the demo phrase at 8x with dilatorix-render.exe through each, and checks each
+# rendering against the Linux module's (at most -100 dB RMS difference). Arguments pick the targets: x86_64 (under
 # wine64) and i686 (under 32-bit Wine, wine32:i386); both by default. Installs
 # Wine when missing (and the i386 architecture for the 32-bit one).
 set -euo pipefail
@@ -40,6 +40,10 @@ status=0
 for target in "${targets[@]}"; do
   loader=$([ "$target" = x86_64 ] && echo /usr/lib/wine/wine64 || echo /usr/lib/wine/wine)
   folder="build-windows/$target"
+  # The tests of the editor's presence wait for the Windows window host.
+  (cd "$folder" && "$loader" ./dilatorix_plugin_tests.exe --gtest_brief=1 \
+    --gtest_filter=-PluginTest.EffectRecord:PluginTest.EditorRectangleWithoutAWindow:PluginTest.DispatcherSweepWithNullPointersAndBadArguments) ||
+    status=1
   cp build/demo-phrase.wav "$folder/"
   # Relative paths: the renderer runs in its own folder, its DLL beside it.
   (cd "$folder" && "$loader" ./dilatorix-render.exe --stretch 8 --quiet \
