@@ -7,17 +7,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake ninja-build libgtest-dev binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ "${#missing[@]}" -gt 0 ]; then
-  sudo_cmd=""
-  [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
-  $sudo_cmd apt-get update
-  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y --no-install-recommends "${missing[@]}"
-fi
+source tools/install-packages.sh
+install_missing cmake ninja-build libgtest-dev binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 \
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
 
 # What a module may import: the system's own DLLs, never a runtime of the
 # compiler's (libstdc++, libgcc, winpthread are linked in).

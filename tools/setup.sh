@@ -5,19 +5,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 mode="${1:-run}"
 
-packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev binutils
-  libpng-dev zlib1g-dev libfreetype-dev libfontconfig-dev fonts-liberation
-  libx11-dev libxext-dev xvfb xauth xdotool)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ "${#missing[@]}" -gt 0 ]; then
-  sudo_cmd=""
-  [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
-  $sudo_cmd apt-get update
-  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y --no-install-recommends "${missing[@]}"
-fi
+source tools/install-packages.sh
+install_missing cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev binutils \
+  libpng-dev zlib1g-dev libfreetype-dev libfontconfig-dev fonts-liberation \
+  libx11-dev libxext-dev xvfb xauth xdotool
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
 cmake --build build -j2
