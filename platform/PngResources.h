@@ -1,6 +1,7 @@
 // The module's PNG resources: the skin images of img/, built into the binary
-// under their numeric ids. Stands in for finding a resource of type "PNG" in
-// the module; nothing is read from disk at run time. Read-only, any thread.
+// under their numeric ids: on Windows as resources of type "PNG" in the
+// module's resource section, elsewhere as an embedded table standing in for
+// them. Nothing is read from disk at run time. Read-only, any thread.
 #pragma once
 
 #include <cstddef>

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Proves the Windows modules under Wine: builds them (tools/build-windows.sh)
-# and the Linux module, runs the integration tests against each DLL, renders
+# and the Linux module, runs the tests of the skin images in a program's
+# resource section and the integration tests against each DLL, renders
 # the demo phrase at 8x with dilatorix-render.exe through each, and checks each
 # rendering against the Linux module's (at most -100 dB RMS difference).
 # Arguments pick the targets: x86_64 (under wine64) and i686 (under 32-bit
@@ -39,6 +40,7 @@ status=0
 for target in "${targets[@]}"; do
   loader=$([ "$target" = x86_64 ] && echo /usr/lib/wine/wine64 || echo /usr/lib/wine/wine)
   folder="build-windows/$target"
+  (cd "$folder" && "$loader" ./dilatorix_resource_tests.exe --gtest_brief=1) || status=1
   (cd "$folder" && "$loader" ./dilatorix_plugin_tests.exe --gtest_brief=1 \
     --gtest_filter="-$without_editor") || status=1
   cp build/demo-phrase.wav "$folder/"

@@ -66,7 +66,7 @@ TEST(PngResources, EmbeddedBytesAreTheCommittedFiles) {
 }
 
 TEST(PngResources, UnknownIdsAreRefusedWithoutTouchingTheOutputs) {
-  for (int id : {99, 109, 111, 116, -1, 0, INT_MIN, INT_MAX}) {
+  for (int id : {99, 109, 111, 116, -1, 0, INT_MIN, INT_MAX, 0x10000 + 100}) {
     const unsigned char marker = 0;
     const unsigned char* data = &marker;
     std::size_t size = 12345;
