@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Cross-builds the Windows modules, Dilatorix_64.dll and Dilatorix_32.dll, into
-# build-windows/: installs mingw-w64 when missing, builds each module with its
+# build-windows/: installs mingw-w64 when missing, builds zlib and libpng for
+# both targets once (tools/windows-deps.sh), builds each module with its
 # toolchain file (with the renderer and the integration tests for Windows beside
 # it, in build-windows/<arch>), and checks that each exports its two entry
 # points alone and imports system DLLs only.
@@ -14,9 +15,11 @@ install_missing cmake ninja-build libgtest-dev binutils-mingw-w64-x86-64 binutil
 # What a module may import: the system's own DLLs, never a runtime of the
 # compiler's (libstdc++, libgcc, winpthread are linked in).
 allowed="^(KERNEL32|USER32|GDI32|COMDLG32|SHELL32|msvcrt)\.dll$"
+bash tools/windows-deps.sh
 for arch in x86_64 i686; do
   cmake -S . -B "build-windows/$arch" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-$arch.cmake"
+    -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-$arch.cmake" \
+    -DDILATORIX_WINDOWS_DEPS="$PWD/build-windows/deps/$arch"
   cmake --build "build-windows/$arch" -j2
   bits=$([ "$arch" = x86_64 ] && echo 64 || echo 32)
   module="build-windows/$arch/Dilatorix_$bits.dll"

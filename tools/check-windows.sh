@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Proves the Windows modules under Wine: builds them (tools/build-windows.sh)
-# and the Linux module, runs the tests of the skin images in a program's
-# resource section and the integration tests against each DLL, renders
+# and the Linux module, runs the bitmap layer's tests (on the targets' libpng
+# and zlib), those of the PNG writer and of the skin images in a program's
+# resource section, and the integration tests against each DLL, renders
 # the demo phrase at 8x with dilatorix-render.exe through each, and checks each
 # rendering against the Linux module's (at most -100 dB RMS difference).
 # Arguments pick the targets: x86_64 (under wine64) and i686 (under 32-bit
@@ -40,7 +41,9 @@ status=0
 for target in "${targets[@]}"; do
   loader=$([ "$target" = x86_64 ] && echo /usr/lib/wine/wine64 || echo /usr/lib/wine/wine)
   folder="build-windows/$target"
-  (cd "$folder" && "$loader" ./dilatorix_resource_tests.exe --gtest_brief=1) || status=1
+  for tests in dilatorix_raster_tests dilatorix_skin_tests; do
+    (cd "$folder" && "$loader" "./$tests.exe" --gtest_brief=1) || status=1
+  done
   (cd "$folder" && "$loader" ./dilatorix_plugin_tests.exe --gtest_brief=1 \
     --gtest_filter="-$without_editor") || status=1
   cp build/demo-phrase.wav "$folder/"

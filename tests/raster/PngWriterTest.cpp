@@ -2,11 +2,11 @@
 // colour under zero alpha included), row spans, memory and file output alike,
 // and failures that leave no file behind and keep an older one.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -32,10 +32,15 @@ std::vector<std::string> Names(const std::string& folder) {
 
 class PngWriterTest : public ::testing::Test {
  protected:
+  // A new folder of the test's own under the temporary one.
   void SetUp() override {
-    std::string pattern = ::testing::TempDir() + "png-writer-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    folder = pattern + "/";
+    std::random_device seed;
+    for (int attempt = 0; attempt < 100 && folder.empty(); ++attempt) {
+      const std::string candidate = ::testing::TempDir() + "png-writer-" + std::to_string(seed());
+      std::error_code error;
+      if (fs::create_directory(candidate, error)) folder = candidate + "/";
+    }
+    ASSERT_FALSE(folder.empty());
   }
   void TearDown() override {
     std::error_code error;
