@@ -1,23 +1,17 @@
 #include "raster/PngWriter.h"
 
-#include <fcntl.h>
 #include <png.h>
 
 #if defined(_WIN32)
 #include <io.h>
-#include <process.h>
-#include <sys/stat.h>
-
-#include "platform/WideText.h"
 #else
 #include <unistd.h>
 #endif
 
-#include <atomic>
 #include <cerrno>
 #include <csetjmp>
-#include <cstdio>
-#include <cstring>
+
+#include "platform/HiddenFile.h"
 
 namespace {
 
@@ -58,13 +52,6 @@ bool Encode(png_structp png, png_infop info, const std::uint32_t* pixels, int wi
 }
 
 #if defined(_WIN32)
-constexpr const char* kSeparators = "/\\";
-long ProcessId() { return static_cast<long>(_getpid()); }
-
-int CreateNew(const std::string& path) {
-  return _wopen(WideFromUtf8(path).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
-                _S_IREAD | _S_IWRITE);
-}
 bool WriteAll(int fd, const unsigned char* data, std::size_t size) {
   while (size > 0) {
     const unsigned chunk = size > (1u << 30) ? (1u << 30) : static_cast<unsigned>(size);
@@ -76,19 +63,7 @@ bool WriteAll(int fd, const unsigned char* data, std::size_t size) {
   return true;
 }
 bool CloseFile(int fd) { return _close(fd) == 0; }
-// Windows' rename refuses an existing target; this replaces it.
-bool ReplaceFile(const std::string& from, const std::string& to) {
-  return MoveFileExW(WideFromUtf8(from).c_str(), WideFromUtf8(to).c_str(),
-                     MOVEFILE_REPLACE_EXISTING) != 0;
-}
-void RemoveFile(const std::string& path) { _wunlink(WideFromUtf8(path).c_str()); }
 #else
-constexpr const char* kSeparators = "/";
-long ProcessId() { return static_cast<long>(getpid()); }
-
-int CreateNew(const std::string& path) {
-  return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-}
 bool WriteAll(int fd, const unsigned char* data, std::size_t size) {
   while (size > 0) {
     const ssize_t done = write(fd, data, size);
@@ -100,22 +75,7 @@ bool WriteAll(int fd, const unsigned char* data, std::size_t size) {
   return true;
 }
 bool CloseFile(int fd) { return close(fd) == 0; }
-bool ReplaceFile(const std::string& from, const std::string& to) {
-  return std::rename(from.c_str(), to.c_str()) == 0;
-}
-void RemoveFile(const std::string& path) { std::remove(path.c_str()); }
 #endif
-
-// A hidden name in the target's folder, unique among writers in this process
-// (the counter) and across processes (the process id).
-std::string PartialName(const std::string& path) {
-  static std::atomic<unsigned> counter{0};
-  const std::size_t slash = path.find_last_of(kSeparators);
-  const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-  char suffix[48];
-  std::snprintf(suffix, sizeof suffix, ".%ld.%u.partial", ProcessId(), counter.fetch_add(1));
-  return path.substr(0, nameStart) + "." + path.substr(nameStart) + suffix;
-}
 
 }  // namespace
 
@@ -140,16 +100,14 @@ bool EncodePng(const std::uint32_t* pixels, int width, int height, int rowSpanPi
 
 bool WritePng(const std::uint32_t* pixels, int width, int height, int rowSpanPixels,
               const std::string& path) {
-  if (path.empty() || std::strchr(kSeparators, path.back()) != nullptr) return false;
   std::vector<unsigned char> bytes;
   if (!EncodePng(pixels, width, height, rowSpanPixels, &bytes)) return false;
-  const std::string partial = PartialName(path);
-  // 0666 less the umask: the same mode a newly created file would get.
-  const int fd = CreateNew(partial);
+  std::string partial;
+  const int fd = CreateHiddenFile(path, &partial);
   if (fd < 0) return false;
   const bool written = WriteAll(fd, bytes.data(), bytes.size());
   const bool closed = CloseFile(fd);
-  if (!written || !closed || !ReplaceFile(partial, path)) {
+  if (!written || !closed || !ReplaceWithHidden(partial, path)) {
     RemoveFile(partial);
     return false;
   }
