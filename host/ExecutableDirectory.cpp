@@ -10,14 +10,12 @@
 #include <climits>
 #endif
 
+#include "platform/PathSeparator.h"
+
 namespace {
 
 std::string FolderOf(const std::string& path) {
-#if defined(_WIN32)
-  const std::size_t slash = path.find_last_of("/\\");
-#else
-  const std::size_t slash = path.rfind('/');
-#endif
+  const std::size_t slash = LastSeparator(path);
   return slash == std::string::npos ? "." : path.substr(0, slash);
 }
 

@@ -16,6 +16,7 @@
 
 #include "audio/AudioFile.h"
 #include "host/PathKind.h"
+#include "platform/PathSeparator.h"
 
 namespace {
 
@@ -94,11 +95,7 @@ std::string RealPath(const std::string& path) {
 #endif
 
 std::string BaseName(const std::string& path) {
-#if defined(_WIN32)
-  const std::size_t slash = path.find_last_of("/\\");
-#else
-  const std::size_t slash = path.rfind('/');
-#endif
+  const std::size_t slash = LastSeparator(path);
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "platform/PathSeparator.h"
+
 #if defined(_WIN32)
 #include <io.h>
 #include <process.h>
@@ -19,14 +21,12 @@
 namespace {
 
 #if defined(_WIN32)
-constexpr const char* kSeparators = "/\\";
 long ProcessId() { return static_cast<long>(_getpid()); }
 int CreateNew(const std::string& path) {
   return _wopen(WideFromUtf8(path).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
                 _S_IREAD | _S_IWRITE);
 }
 #else
-constexpr const char* kSeparators = "/";
 long ProcessId() { return static_cast<long>(getpid()); }
 int CreateNew(const std::string& path) {
   return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -37,7 +37,7 @@ int CreateNew(const std::string& path) {
 
 int CreateHiddenFile(const std::string& target, std::string* hiddenPath) {
   static std::atomic<unsigned> counter{0};
-  const std::size_t slash = target.find_last_of(kSeparators);
+  const std::size_t slash = LastSeparator(target);
   const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
   if (nameStart == target.size()) {
     errno = EISDIR;
