@@ -4,14 +4,13 @@
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <mutex>
-#include <new>
 
 #include "core/IEffectForEditor.h"
 #include "core/IEffectParam.h"
+#include "gui/ControlKeys.h"
 #include "gui/FileDialog.h"
 #include "gui/IMenuModel.h"
 #include "gui/IWidget.h"
@@ -65,28 +64,6 @@ Window TopLevelOf(Display* display, Window w) {
     if (parent == root || parent == 0) return w;
     w = parent;
   }
-}
-
-// The key code controls get for a virtual key; -1 for keys they ignore.
-int ControlKeyOf(int virtualKey) {
-  switch (virtualKey) {
-    case 0x20:
-      return 0;
-    case 0x26:
-      return 1;
-    case 0x28:
-      return 2;
-    case 0x25:
-      return 3;
-    case 0x27:
-      return 4;
-    default:
-      break;
-  }
-  if (virtualKey >= '0' && virtualKey <= '9') return virtualKey - '0' + 5;
-  if (virtualKey >= 'A' && virtualKey <= 'Z') return virtualKey - 'A' + 15;
-  if (virtualKey >= 97 && virtualKey <= 122) return virtualKey - 82;
-  return -1;
 }
 
 }  // namespace
@@ -155,16 +132,7 @@ void* ICanvasX11::OpenWindow(void* parent) {
     timerFramesPerSecond = FramesPerSecond() > 0 ? FramesPerSecond() : 24;
     tickInterval = std::chrono::milliseconds(1000 / timerFramesPerSecond);
   }
-  guiThread = std::this_thread::get_id();
-  pendingCount = 0;
-  for (int i = 0; i < ControlCount(); ++i)
-    pendingCount = std::max(pendingCount, Control(i)->ParamIndex() + 1);
-  pendingValues.reset(new (std::nothrow) std::atomic<double>[pendingCount]);
-  pendingSet.reset(new (std::nothrow) std::atomic<bool>[pendingCount]);
-  for (int i = 0; pendingSet != nullptr && i < pendingCount; ++i) pendingSet[i] = false;
-  anyPending = false;
-  // Without room for them, values keep going straight to the controls.
-  deferring = pendingValues != nullptr && pendingSet != nullptr;
+  valuesFromPlug.Start(*this);
   lastTick = Clock::now();
   captured = false;
   lastPressCounts = false;
@@ -175,8 +143,7 @@ void* ICanvasX11::OpenWindow(void* parent) {
 
 void ICanvasX11::CloseWindow() {
   if (display == nullptr) return;
-  deferring = false;
-  ApplyValuesFromPlug();
+  valuesFromPlug.Stop(*this);
   {
     X11ErrorTrap trap(display);
     CloseEntry();
@@ -397,29 +364,12 @@ void ICanvasX11::Exposed(XEvent& event) {
 }
 
 void ICanvasX11::SetParameterFromPlug(int index, double value, bool normalized) {
-  if (!deferring || std::this_thread::get_id() == guiThread) {
+  if (!valuesFromPlug.Defer(*this, index, value, normalized))
     ICanvas::SetParameterFromPlug(index, value, normalized);
-    return;
-  }
-  if (index < 0 || index >= pendingCount) return;  // no control shows it
-  if (!normalized) {
-    IEffectParam* param = plug != nullptr ? plug->Param(index) : nullptr;
-    if (param == nullptr) return;
-    value = param->ToNormalized(value);
-  }
-  pendingValues[index].store(value);
-  pendingSet[index].store(true);
-  anyPending.store(true);
-}
-
-void ICanvasX11::ApplyValuesFromPlug() {
-  if (!anyPending.exchange(false)) return;
-  for (int i = 0; i < pendingCount; ++i)
-    if (pendingSet[i].exchange(false)) ICanvas::SetParameterFromPlug(i, pendingValues[i], true);
 }
 
 void ICanvasX11::TimerTick() {
-  ApplyValuesFromPlug();
+  valuesFromPlug.Apply(*this);
   if (entry->IsOpen() && !EntryTick()) return;
   // After a redraw an open entry shows the parameter again, if it moved.
   if (Tick() && entry->IsOpen()) entry->SetState(X11ValueEntry::kRefresh);

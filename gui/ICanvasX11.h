@@ -16,15 +16,14 @@
 // protocol errors, which stay on our connection.
 #pragma once
 
-#include <atomic>
 #include <chrono>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "gui/ICanvasRaster.h"
 #include "gui/IWindowHost.h"
+#include "gui/PlugValueQueue.h"
 
 // Xlib's types, declared as Xlib does; its headers stay out of this one
 // because their names (Window among them) clash with ours.
@@ -85,8 +84,6 @@ class ICanvasX11 : public ICanvasRaster, public IWindowHost {
   void KeyPressed(union _XEvent& event);
   void Exposed(union _XEvent& event);
   void TimerTick();
-  // Moves the controls to the values the host set from other threads.
-  void ApplyValuesFromPlug();
   // Forgets a window the server no longer has.
   void WindowGone();
   // One local file loads; several are refused with a message.
@@ -114,14 +111,7 @@ class ICanvasX11 : public ICanvasRaster, public IWindowHost {
   std::unique_ptr<IMenuModel> menuModel;
   IWidget* menuControl = nullptr;
   bool swallowRelease = false;  // a press that only ended an entry
-  // Values from other threads, by parameter index, while the window is open;
-  // sized when it opens, under the plug-in lock the host's setters hold too.
-  std::thread::id guiThread;
-  int pendingCount = 0;
-  std::unique_ptr<std::atomic<double>[]> pendingValues;
-  std::unique_ptr<std::atomic<bool>[]> pendingSet;
-  std::atomic<bool> anyPending{false};
-  std::atomic<bool> deferring{false};
+  PlugValueQueue valuesFromPlug;  // while the window is open
   bool inModalDialog = false;
   PixelRect exposed;
   int windowX = 0, windowY = 0;
