@@ -170,13 +170,7 @@ bool TextRenderer::Draw(std::uint32_t* pixels, int width, int height, int rowSpa
         const int cover = mono ? (coverage[col >> 3] >> (7 - (col & 7)) & 1) * 255 : coverage[col];
         const int a = cover * alpha;
         if (x < 0 || x >= width || a == 0) continue;
-        std::uint32_t d = out[x];
-        std::uint32_t result = 0xFF000000u;
-        for (int i = 0; i < 3; ++i) {
-          const int dc = static_cast<int>(d >> (8 * i) & 255);
-          result |= static_cast<std::uint32_t>(dc + (colour[i] - dc) * a / (255 * 255)) << (8 * i);
-        }
-        out[x] = result;
+        out[x] = Blend(out[x], colour, a);
         drawn = true;
       }
     }

@@ -1,7 +1,8 @@
-// The editor's draw bitmap: what a window host copies to the screen. Here it is
-// plain memory; its allocation rules stay those of a platform surface: the
+// The editor's draw bitmap: what a window host copies to the screen. On Windows
+// it is a top-down 32-bit DIB section the window host selects into a memory
+// context and copies with BitBlt; elsewhere plain memory. Either way the
 // allocated width is rounded up to 4 pixels and a resize that fits inside the
-// allocation only changes the size. Owns its buffer; GUI thread.
+// allocation only changes the size. Owns its buffer (and section); GUI thread.
 #pragma once
 
 #include "raster/PxBitmap.h"
@@ -20,11 +21,19 @@ class PxSysBitmap : public PxBitmap {
 
   int AllocatedWidth() const { return allocatedWidth; }
   int AllocatedHeight() const { return allocatedHeight; }
+#if defined(_WIN32)
+  // The DIB section (an HBITMAP) holding the pixels; null while empty.
+  void* Section() const { return section; }
+#endif
 
  private:
   void Free();
 
+#if defined(_WIN32)
+  void* section = nullptr;
+#else
   unsigned char* raw = nullptr;
+#endif
   std::uint32_t* pixels = nullptr;
   int width = 0, height = 0;
   int allocatedWidth = 0, allocatedHeight = 0;
