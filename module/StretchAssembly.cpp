@@ -3,22 +3,22 @@
 #include <memory>
 #include <new>
 
-#if !defined(_WIN32)
 #include "editor/StretchEditor.h"
+#if defined(_WIN32)
+#include "gui/ICanvasWin.h"
+#else
 #include "gui/HeadlessCanvas.h"
 #include "gui/ICanvasX11.h"
 #endif
 
 namespace {
 
-#if !defined(_WIN32)
 template <class Canvas>
 void AttachEditorOn(Stretch* plug) {
   auto canvas = std::make_unique<Canvas>(plug, StretchEditor::kWidth, StretchEditor::kHeight);
   StretchEditor::Build(*canvas, *plug);
   plug->AttachEditor(std::move(canvas));
 }
-#endif
 
 AEffect* Published(Stretch* plug) {
   if (plug == nullptr) return nullptr;
@@ -32,10 +32,10 @@ AEffect* Published(Stretch* plug) {
 
 #if defined(_WIN32)
 
-// The Windows modules have no window host yet: their instances go out without
-// an editor of their own, and hosts show their generic controls.
 AEffect* VST_CALL NewStretchEffect(audioMasterCallback host) {
-  return Published(new (std::nothrow) Stretch(host));
+  Stretch* plug = new (std::nothrow) Stretch(host);
+  if (plug != nullptr) AttachEditorOn<ICanvasWin>(plug);
+  return Published(plug);
 }
 
 #else

@@ -1,18 +1,14 @@
 #include "platform/PngResources.h"
 
 #if defined(_WIN32)
-#include "platform/WideText.h"
+#include "platform/ThisModule.h"
 
-// The resource section of the module this code is linked into (the DLL, or a
-// test program), found from an address inside it.
+// The resource section of the module this code is linked into.
 bool FindPngResource(int id, const unsigned char** data, std::size_t* size) {
   // Resource ids are 16 bits: a larger one would alias a smaller.
   if (id < 1 || id > 0xFFFF) return false;
-  HMODULE module = nullptr;
-  if (!GetModuleHandleExW(
-          GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-          reinterpret_cast<LPCWSTR>(&FindPngResource), &module))
-    return false;
+  HMODULE module = ThisModule();
+  if (module == nullptr) return false;
   HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(id), L"PNG");
   if (found == nullptr) return false;
   const DWORD bytes = SizeofResource(module, found);

@@ -13,7 +13,7 @@ install_missing cmake ninja-build libgtest-dev binutils-mingw-w64-x86-64 binutil
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
 
 # What a module may import: the system's own DLLs, never a runtime of the
-# compiler's (libstdc++, libgcc, winpthread are linked in).
+# compiler's (libstdc++, libgcc, winpthread are linked in); names in any case.
 allowed="^(KERNEL32|USER32|GDI32|COMDLG32|SHELL32|msvcrt)\.dll$"
 bash tools/windows-deps.sh
 for arch in x86_64 i686; do
@@ -27,7 +27,7 @@ for arch in x86_64 i686; do
   imports=$(sed -n 's/^\tDLL Name: //p' <<<"$dump")
   exports=$(sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/s/^\t\[ *[0-9]*\] //p' <<<"$dump" |
     tr '\n' ' ')
-  if grep -qvE "$allowed" <<<"$imports"; then
+  if grep -qviE "$allowed" <<<"$imports"; then
     echo "$module imports a DLL that is not the system's:" $imports >&2
     exit 1
   fi
