@@ -1,6 +1,7 @@
-// dilatorix-editor: opens a VST 2 plug-in's editor in a window of its own on
-// the X display, as a Linux host does, and calls effEditIdle 60 times a
-// second until the window is closed or the given time has passed. For trying
+// dilatorix-editor: opens a VST 2 plug-in's editor in a window of its own, as
+// a Linux host does on the X display (on Windows, as a Windows host does), and
+// calls effEditIdle 60 times a second until the window is closed or the given
+// time has passed. For trying
 // the editor's controls without a DAW and for timing what an open, idle
 // editor costs a host; no audio is processed.
 #include <cstdio>
@@ -8,7 +9,13 @@
 #include <string>
 
 #include "host/VstHost.h"
+#if defined(_WIN32)
+#include "host/WinEditorHost.h"
+using EditorWindowHost = WinEditorHost;
+#else
 #include "host/X11EditorHost.h"
+using EditorWindowHost = X11EditorHost;
+#endif
 
 #ifndef DILATORIX_DEFAULT_PLUGIN
 #define DILATORIX_DEFAULT_PLUGIN "Dilatorix_64.so"
@@ -49,7 +56,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   host.Dispatch(effOpen);
-  X11EditorHost window(host);
+  EditorWindowHost window(host);
   if (!window.Open(host.EffectName(), &error)) {
     std::fprintf(stderr, "dilatorix-editor: %s\n", error.c_str());
     return 1;

@@ -1,0 +1,161 @@
+#include "host/WinEditorHost.h"
+
+#include <chrono>
+
+#include "platform/WideText.h"
+
+namespace {
+
+const wchar_t kTopClass[] = L"DilatorixHostWindow";
+
+// The top-level window's procedure: a close from the desktop is recorded in
+// the flag its creation was given, the window stays until the host closes it.
+LRESULT CALLBACK TopProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_CREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    return 0;
+  }
+  if (message == WM_CLOSE) {
+    auto* closed = reinterpret_cast<bool*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (closed != nullptr) *closed = true;
+    return 0;
+  }
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+bool RegisterTopClass() {
+  WNDCLASSEXW windowClass = {};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = &TopProcedure;
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  windowClass.lpszClassName = kTopClass;
+  return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+void DispatchPending() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
+}  // namespace
+
+WinEditorHost::~WinEditorHost() { Close(); }
+
+bool WinEditorHost::Open(const std::string& title, std::string* error) {
+  Close();
+  ERect* rect = nullptr;
+  if (host.Dispatch(effEditGetRect, 0, 0, &rect) == 0 || rect == nullptr) {
+    *error = "the plug-in has no editor";
+    return false;
+  }
+  width = rect->right - rect->left;
+  height = rect->bottom - rect->top;
+  if (!RegisterTopClass()) {
+    *error = "cannot register the host's window class";
+    return false;
+  }
+  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+  RECT frame = {0, 0, width, height};
+  AdjustWindowRect(&frame, style, FALSE);
+  closedByUser = false;
+  top = CreateWindowExW(0, kTopClass, WideFromUtf8(title).c_str(), style, 0, 0,
+                        frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
+                        GetModuleHandleW(nullptr), &closedByUser);
+  if (top == nullptr) {
+    *error = "cannot create the host's window";
+    return false;
+  }
+  ShowWindow(static_cast<HWND>(top), SW_SHOWNORMAL);
+  UpdateWindow(static_cast<HWND>(top));
+  DispatchPending();
+  // Hosts open the editor once their window is on screen.
+  editorOpen = host.Dispatch(effEditOpen, 0, 0, top) != 0;
+  if (!editorOpen) {
+    *error = "effEditOpen failed";
+    Close();
+    return false;
+  }
+  return true;
+}
+
+bool WinEditorHost::Reopen(std::string* error) {
+  if (top == nullptr) {
+    *error = "no window is open";
+    return false;
+  }
+  if (editorOpen) host.Dispatch(effEditClose);
+  editorOpen = host.Dispatch(effEditOpen, 0, 0, top) != 0;
+  if (!editorOpen) *error = "effEditOpen failed";
+  return editorOpen;
+}
+
+void WinEditorHost::Close() {
+  if (editorOpen) host.Dispatch(effEditClose);
+  editorOpen = false;
+  if (top != nullptr) DestroyWindow(static_cast<HWND>(top));
+  top = nullptr;
+  DispatchPending();
+}
+
+void WinEditorHost::DestroyWindowFirst() {
+  if (top == nullptr) return;
+  DestroyWindow(static_cast<HWND>(top));
+  top = nullptr;
+}
+
+void WinEditorHost::Idle(int milliseconds) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  do {
+    DispatchPending();
+    host.Dispatch(effEditIdle);
+    // Wakes for the next message or after a 60th of a second.
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 1000 / 60, QS_ALLINPUT);
+  } while (std::chrono::steady_clock::now() < end);
+  DispatchPending();
+}
+
+void WinEditorHost::RunUntilClosed() {
+  while (top != nullptr && !closedByUser) Idle(100);
+}
+
+void* WinEditorHost::EditorWindow() const {
+  return top != nullptr ? GetWindow(static_cast<HWND>(top), GW_CHILD) : nullptr;
+}
+
+std::vector<std::uint32_t> WinEditorHost::Screenshot() const {
+  HWND editor = static_cast<HWND>(EditorWindow());
+  if (editor == nullptr || width <= 0 || height <= 0) return {};
+  HDC screen = GetDC(editor);
+  if (screen == nullptr) return {};
+  std::vector<std::uint32_t> pixels;
+  HDC copy = CreateCompatibleDC(screen);
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP section = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (copy != nullptr && section != nullptr && bits != nullptr) {
+    HGDIOBJ previous = SelectObject(copy, section);
+    if (BitBlt(copy, 0, 0, width, height, screen, 0, 0, SRCCOPY)) {
+      GdiFlush();
+      const auto* read = static_cast<const std::uint32_t*>(bits);
+      pixels.assign(read, read + static_cast<std::size_t>(width) * height);
+      for (std::uint32_t& p : pixels) p |= 0xFF000000u;
+    }
+    SelectObject(copy, previous);
+  }
+  if (section != nullptr) DeleteObject(section);
+  if (copy != nullptr) DeleteDC(copy);
+  ReleaseDC(editor, screen);
+  return pixels;
+}
