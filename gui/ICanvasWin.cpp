@@ -1,6 +1,5 @@
 #include "gui/ICanvasWin.h"
 
-#include <cstdlib>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -10,6 +9,7 @@
 #include "gui/ControlKeys.h"
 #include "gui/IMenuModel.h"
 #include "gui/IWidget.h"
+#include "gui/ParamEntry.h"
 #include "platform/ThisModule.h"
 #include "platform/WideText.h"
 // After windows.h, which ThisModule.h brings with its lean settings:
@@ -373,21 +373,17 @@ bool ICanvasWin::EntryTick() {
     case kIdle:
     case kFocused:
       return true;
-    case kRefresh:
-      if (entryParam != nullptr) {
-        char shown[kParamTextSize];
-        entryParam->DisplayText(entryParam->Value(), false, shown);
-        // Only a change of the parameter replaces what is being typed.
-        if (entryShown != shown) {
-          entryShown = shown;
-          SetWindowTextW(Hwnd(entryWindow), WideFromUtf8(shown).c_str());
-          SendMessageW(Hwnd(entryWindow), EM_SETSEL, 0, -1);
-        }
+    case kRefresh: {
+      std::string moved;
+      if (target.MovedText(&moved)) {
+        SetWindowTextW(Hwnd(entryWindow), WideFromUtf8(moved).c_str());
+        SendMessageW(Hwnd(entryWindow), EM_SETSEL, 0, -1);
       }
       entryState = kIdle;
       return false;
+    }
     case kCommit:
-      CommitEntry();
+      target.Commit(WindowText(Hwnd(entryWindow)));
       CloseEntry();
       return false;
     case kCancel:
@@ -397,18 +393,6 @@ bool ICanvasWin::EntryTick() {
       entryState = kIdle;
       return false;
   }
-}
-
-void ICanvasWin::CommitEntry() {
-  if (entryParam == nullptr || entryControl == nullptr || entryWindow == nullptr) return;
-  const std::string text = WindowText(Hwnd(entryWindow));
-  double value = 0.0;
-  if (entryParam->DisplayTextCount() > 0) {
-    if (!entryParam->GetValueForText(text.c_str(), &value)) value = 0.0;
-  } else {
-    value = std::strtod(text.c_str(), nullptr);
-  }
-  entryControl->SetValueFromUserInput(entryParam->ToNormalized(value));
 }
 
 void ICanvasWin::CloseEntry() {
@@ -421,9 +405,7 @@ void ICanvasWin::CloseEntry() {
   }
   entryPrevious = nullptr;
   entryState = kIdle;
-  entryControl = nullptr;
-  entryParam = nullptr;
-  entryShown.clear();
+  target.End();
 }
 
 std::intptr_t ICanvasWin::EntryMessage(void* hwnd, unsigned message, std::uintptr_t wParam,
@@ -496,16 +478,17 @@ void ICanvasWin::PromptUserInput(IWidget* control, IEffectParam* param, bool tex
     control->FreeParamMenu(std::move(model));
     return;
   }
-  char shown[kParamTextSize];
-  param->DisplayText(param->Value(), false, shown);
-  const PixelRect& r = control->DrawRect();
-  const int anchorX = static_cast<int>((r.L + r.R) / 2.0f);
-  const int anchorY = static_cast<int>((r.T + r.B) / 2.0f);
-  HWND entry = CreateWindowExW(
-      0, L"EDIT", WideFromUtf8(shown).c_str(),
-      WS_CHILD | WS_VISIBLE | WS_BORDER | ES_CENTER | ES_MULTILINE, anchorX - 18, anchorY - 8, 72,
-      20, w, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEntryControlId)), ThisModule(), nullptr);
-  if (entry == nullptr) return;
+  const std::string shown = target.Begin(control, param);
+  const PixelRect field = ParamEntry::FieldFor(control->DrawRect());
+  HWND entry = CreateWindowExW(0, L"EDIT", WideFromUtf8(shown).c_str(),
+                               WS_CHILD | WS_VISIBLE | WS_BORDER | ES_CENTER | ES_MULTILINE,
+                               field.L, field.T, field.W(), field.H(), w,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEntryControlId)),
+                               ThisModule(), nullptr);
+  if (entry == nullptr) {
+    target.End();
+    return;
+  }
   if (entryFont == nullptr)
     entryFont = CreateFontW(-14, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
@@ -513,9 +496,6 @@ void ICanvasWin::PromptUserInput(IWidget* control, IEffectParam* param, bool tex
   if (entryFont != nullptr) SendMessageW(entry, WM_SETFONT, reinterpret_cast<WPARAM>(entryFont), 0);
   SendMessageW(entry, EM_SETSEL, 0, -1);
   entryWindow = entry;
-  entryControl = control;
-  entryParam = param;
-  entryShown = shown;
   SetWindowLongPtrW(entry, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   entryPrevious = reinterpret_cast<void*>(
       SetWindowLongPtrW(entry, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WinProcedures::Entry)));

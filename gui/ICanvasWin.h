@@ -20,6 +20,7 @@
 
 #include "gui/ICanvasRaster.h"
 #include "gui/IWindowHost.h"
+#include "gui/ParamEntry.h"
 #include "gui/PlugValueQueue.h"
 
 class ICanvasWin : public ICanvasRaster, public IWindowHost {
@@ -75,7 +76,6 @@ class ICanvasWin : public ICanvasRaster, public IWindowHost {
   void TimerTick();
   // False stops the tick: the entry's state was acted on.
   bool EntryTick();
-  void CommitEntry();
   void CloseEntry();
   void FilesDropped(void* drop);
   // Tells the system whether the window takes dropped files.
@@ -88,9 +88,7 @@ class ICanvasWin : public ICanvasRaster, public IWindowHost {
   void* entryPrevious = nullptr;  // its own window procedure
   void* entryFont = nullptr;      // HFONT
   std::int32_t entryState = kIdle;
-  IWidget* entryControl = nullptr;
-  IEffectParam* entryParam = nullptr;
-  std::string entryShown;        // the parameter's text the entry last took
+  ParamEntry target;             // what the entry edits
   void* paintContext = nullptr;  // HDC during a paint message
   bool inModalDialog = false;
   PlugValueQueue valuesFromPlug;  // while the window is open

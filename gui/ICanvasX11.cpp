@@ -14,6 +14,7 @@
 #include "gui/FileDialog.h"
 #include "gui/IMenuModel.h"
 #include "gui/IWidget.h"
+#include "gui/ParamEntry.h"
 #include "gui/X11MessageWindow.h"
 #include "gui/X11PopupMenu.h"
 #include "gui/X11Support.h"
@@ -379,20 +380,14 @@ bool ICanvasX11::EntryTick() {
   switch (entry->State()) {
     case X11ValueEntry::kIdle:
       return true;
-    case X11ValueEntry::kRefresh:
-      if (entryParam != nullptr) {
-        char shown[kParamTextSize];
-        entryParam->DisplayText(entryParam->Value(), false, shown);
-        // Only a change of the parameter replaces what is being typed.
-        if (entryShown != shown) {
-          entryShown = shown;
-          entry->SetText(shown, entryParam->DisplayTextCount() > 0);
-        }
-      }
+    case X11ValueEntry::kRefresh: {
+      std::string moved;
+      if (target.MovedText(&moved)) entry->SetText(moved, target.ChoosesText());
       entry->SetState(X11ValueEntry::kIdle);
       return false;
+    }
     case X11ValueEntry::kCommit:
-      CommitEntry();
+      target.Commit(entry->Text());
       CloseEntry();
       return false;
     case X11ValueEntry::kCancel:
@@ -404,23 +399,9 @@ bool ICanvasX11::EntryTick() {
   }
 }
 
-void ICanvasX11::CommitEntry() {
-  if (entryParam == nullptr || entryControl == nullptr) return;
-  const std::string text = entry->Text();
-  double value = 0.0;
-  if (entryParam->DisplayTextCount() > 0) {
-    if (!entryParam->GetValueForText(text.c_str(), &value)) value = 0.0;
-  } else {
-    value = std::strtod(text.c_str(), nullptr);
-  }
-  entryControl->SetValueFromUserInput(entryParam->ToNormalized(value));
-}
-
 void ICanvasX11::CloseEntry() {
   entry->Close();
-  entryControl = nullptr;
-  entryParam = nullptr;
-  entryShown.clear();
+  target.End();
 }
 
 void ICanvasX11::MenuFinished() {
@@ -461,17 +442,8 @@ void ICanvasX11::PromptUserInput(IWidget* control, IEffectParam* param, bool tex
     }
     return;
   }
-  char shown[kParamTextSize];
-  param->DisplayText(param->Value(), false, shown);
-  const PixelRect& r = control->DrawRect();
-  const int anchorX = static_cast<int>((r.L + r.R) / 2.0f);
-  const int anchorY = static_cast<int>((r.T + r.B) / 2.0f);
-  if (!entry->Open(display, window,
-                   PixelRect(anchorX - 18, anchorY - 8, anchorX + 54, anchorY + 12), shown))
-    return;
-  entryControl = control;
-  entryParam = param;
-  entryShown = shown;
+  const std::string shown = target.Begin(control, param);
+  if (!entry->Open(display, window, ParamEntry::FieldFor(control->DrawRect()), shown)) target.End();
 }
 
 void ICanvasX11::PromptForFile(std::string* path, int action, const std::string& directory) {

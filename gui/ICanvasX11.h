@@ -23,6 +23,7 @@
 
 #include "gui/ICanvasRaster.h"
 #include "gui/IWindowHost.h"
+#include "gui/ParamEntry.h"
 #include "gui/PlugValueQueue.h"
 
 // Xlib's types, declared as Xlib does; its headers stay out of this one
@@ -90,7 +91,6 @@ class ICanvasX11 : public ICanvasRaster, public IWindowHost {
   void FilesDropped(const std::vector<std::string>& items);
   // The value entry's states, acted on at the timer tick; false stops the tick.
   bool EntryTick();
-  void CommitEntry();
   void CloseEntry();
   // The menu's choice goes to its control, which then frees the menu.
   void MenuFinished();
@@ -104,9 +104,7 @@ class ICanvasX11 : public ICanvasRaster, public IWindowHost {
   std::unique_ptr<XdndTarget> dropTarget;
   std::unique_ptr<X11MessageWindow> message;
   std::unique_ptr<X11ValueEntry> entry;
-  IWidget* entryControl = nullptr;
-  IEffectParam* entryParam = nullptr;
-  std::string entryShown;  // the parameter's text the entry last took
+  ParamEntry target;  // what the entry edits
   std::unique_ptr<X11PopupMenu> menu;
   std::unique_ptr<IMenuModel> menuModel;
   IWidget* menuControl = nullptr;

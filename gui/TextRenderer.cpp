@@ -8,17 +8,6 @@
 
 namespace {
 
-const char* StyleName(int style) {
-  switch (style) {
-    case TextStyle::kBold:
-      return "bold";
-    case TextStyle::kItalic:
-      return "italic";
-    default:
-      return "regular";
-  }
-}
-
 // The file fontconfig picks for a family and style, or empty.
 std::string MatchFont(const char* family, int style) {
   if (FcInit() == FcFalse) return {};

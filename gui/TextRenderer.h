@@ -40,6 +40,10 @@ class TextRenderer {
   const std::string& FontError() const { return error; }
 
  private:
+  // "regular", "bold" or "italic", for messages.
+  static const char* StyleName(int style) {
+    return style == TextStyle::kBold ? "bold" : style == TextStyle::kItalic ? "italic" : "regular";
+  }
   // Blends colour (B, G, R components 0..255) into a pixel with weight
   // a / (255 * 255); the result is opaque.
   static std::uint32_t Blend(std::uint32_t d, const int colour[3], int a) {

@@ -23,17 +23,6 @@ std::wstring WideLine(const char* text) {
   return wide;
 }
 
-const char* StyleName(int style) {
-  switch (style) {
-    case TextStyle::kBold:
-      return "bold";
-    case TextStyle::kItalic:
-      return "italic";
-    default:
-      return "regular";
-  }
-}
-
 }  // namespace
 
 TextRenderer::~TextRenderer() {
@@ -78,19 +67,9 @@ bool TextRenderer::PrepareMask(int w, int h) {
     mask = nullptr;
     maskPixels = nullptr;
     maskWidth = maskHeight = 0;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP section = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (section == nullptr || bits == nullptr) {
-      if (section != nullptr) DeleteObject(section);
-      return false;
-    }
+    HBITMAP section = NewTopDownSection(nullptr, w, h, &bits);
+    if (section == nullptr) return false;
     mask = section;
     maskPixels = static_cast<std::uint32_t*>(bits);
     maskWidth = w;

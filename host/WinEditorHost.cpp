@@ -135,16 +135,9 @@ std::vector<std::uint32_t> WinEditorHost::Screenshot() const {
   if (screen == nullptr) return {};
   std::vector<std::uint32_t> pixels;
   HDC copy = CreateCompatibleDC(screen);
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP section = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (copy != nullptr && section != nullptr && bits != nullptr) {
+  HBITMAP section = NewTopDownSection(screen, width, height, &bits);
+  if (copy != nullptr && section != nullptr) {
     HGDIOBJ previous = SelectObject(copy, section);
     if (BitBlt(copy, 0, 0, width, height, screen, 0, 0, SRCCOPY)) {
       GdiFlush();

@@ -4,15 +4,9 @@
 #pragma once
 
 #if defined(_WIN32)
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
-
 #include <string>
+
+#include "platform/WindowsApi.h"
 
 inline std::wstring WideFromUtf8(const std::string& text) {
   if (text.empty()) return std::wstring();

@@ -5,33 +5,7 @@
 #include <cstring>
 #include <new>
 
-#if defined(_WIN32)
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
-#endif
-
-namespace {
-
-#if defined(_WIN32)
-// A top-down 32-bit section of span x h pixels, its pixels zeroed by the system.
-HBITMAP NewSection(int span, int h, void** bits) {
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = span;
-  info.bmiHeader.biHeight = -h;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  return CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0);
-}
-#endif
-
-}  // namespace
+#include "platform/WindowsApi.h"
 
 PxSysBitmap::~PxSysBitmap() { Free(); }
 
@@ -65,11 +39,8 @@ bool PxSysBitmap::Resize(int w, int h) {
   if (static_cast<std::size_t>(span) > SIZE_MAX / 8 / sizeof(std::uint32_t) / h) return !wasEmpty;
 #if defined(_WIN32)
   void* bits = nullptr;
-  section = NewSection(span, h, &bits);
-  if (section == nullptr || bits == nullptr) {
-    Free();
-    return !wasEmpty;
-  }
+  section = NewTopDownSection(nullptr, span, h, &bits);
+  if (section == nullptr) return !wasEmpty;
   // Sections start on a page boundary, and the system zeroes them.
   pixels = static_cast<std::uint32_t*>(bits);
 #else
