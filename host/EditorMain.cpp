@@ -11,10 +11,10 @@
 #include "host/VstHost.h"
 #if defined(_WIN32)
 #include "host/WinEditorHost.h"
-using EditorWindowHost = WinEditorHost;
+using PlatformEditorHost = WinEditorHost;
 #else
 #include "host/X11EditorHost.h"
-using EditorWindowHost = X11EditorHost;
+using PlatformEditorHost = X11EditorHost;
 #endif
 
 #ifndef DILATORIX_DEFAULT_PLUGIN
@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   host.Dispatch(effOpen);
-  EditorWindowHost window(host);
+  PlatformEditorHost window(host);
   if (!window.Open(host.EffectName(), &error)) {
     std::fprintf(stderr, "dilatorix-editor: %s\n", error.c_str());
     return 1;

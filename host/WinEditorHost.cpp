@@ -1,7 +1,5 @@
 #include "host/WinEditorHost.h"
 
-#include <chrono>
-
 #include "platform/WideText.h"
 
 namespace {
@@ -35,27 +33,11 @@ bool RegisterTopClass() {
   return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
-void DispatchPending() {
-  MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
-}
-
 }  // namespace
 
 WinEditorHost::~WinEditorHost() { Close(); }
 
-bool WinEditorHost::Open(const std::string& title, std::string* error) {
-  Close();
-  ERect* rect = nullptr;
-  if (host.Dispatch(effEditGetRect, 0, 0, &rect) == 0 || rect == nullptr) {
-    *error = "the plug-in has no editor";
-    return false;
-  }
-  width = rect->right - rect->left;
-  height = rect->bottom - rect->top;
+bool WinEditorHost::ShowTop(const std::string& title, std::string* error) {
   if (!RegisterTopClass()) {
     *error = "cannot register the host's window class";
     return false;
@@ -63,7 +45,6 @@ bool WinEditorHost::Open(const std::string& title, std::string* error) {
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
   RECT frame = {0, 0, width, height};
   AdjustWindowRect(&frame, style, FALSE);
-  closedByUser = false;
   top = CreateWindowExW(0, kTopClass, WideFromUtf8(title).c_str(), style, 0, 0,
                         frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
                         GetModuleHandleW(nullptr), &closedByUser);
@@ -73,34 +54,14 @@ bool WinEditorHost::Open(const std::string& title, std::string* error) {
   }
   ShowWindow(static_cast<HWND>(top), SW_SHOWNORMAL);
   UpdateWindow(static_cast<HWND>(top));
-  DispatchPending();
-  // Hosts open the editor once their window is on screen.
-  editorOpen = host.Dispatch(effEditOpen, 0, 0, top) != 0;
-  if (!editorOpen) {
-    *error = "effEditOpen failed";
-    Close();
-    return false;
-  }
+  HandleEvents();
   return true;
 }
 
-bool WinEditorHost::Reopen(std::string* error) {
-  if (top == nullptr) {
-    *error = "no window is open";
-    return false;
-  }
-  if (editorOpen) host.Dispatch(effEditClose);
-  editorOpen = host.Dispatch(effEditOpen, 0, 0, top) != 0;
-  if (!editorOpen) *error = "effEditOpen failed";
-  return editorOpen;
-}
-
-void WinEditorHost::Close() {
-  if (editorOpen) host.Dispatch(effEditClose);
-  editorOpen = false;
+void WinEditorHost::DestroyTop() {
   if (top != nullptr) DestroyWindow(static_cast<HWND>(top));
   top = nullptr;
-  DispatchPending();
+  HandleEvents();
 }
 
 void WinEditorHost::DestroyWindowFirst() {
@@ -109,19 +70,17 @@ void WinEditorHost::DestroyWindowFirst() {
   top = nullptr;
 }
 
-void WinEditorHost::Idle(int milliseconds) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-  do {
-    DispatchPending();
-    host.Dispatch(effEditIdle);
-    // Wakes for the next message or after a 60th of a second.
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 1000 / 60, QS_ALLINPUT);
-  } while (std::chrono::steady_clock::now() < end);
-  DispatchPending();
+void WinEditorHost::HandleEvents() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
 }
 
-void WinEditorHost::RunUntilClosed() {
-  while (top != nullptr && !closedByUser) Idle(100);
+void WinEditorHost::WaitForEvents(int milliseconds) {
+  // Wakes for the next message or when the time is up.
+  MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(milliseconds), QS_ALLINPUT);
 }
 
 void* WinEditorHost::EditorWindow() const {

@@ -8,15 +8,7 @@
 
 X11EditorHost::~X11EditorHost() { Close(); }
 
-bool X11EditorHost::Open(const std::string& title, std::string* error) {
-  Close();
-  ERect* rect = nullptr;
-  if (host.Dispatch(effEditGetRect, 0, 0, &rect) == 0 || rect == nullptr) {
-    *error = "the plug-in has no editor";
-    return false;
-  }
-  width = rect->right - rect->left;
-  height = rect->bottom - rect->top;
+bool X11EditorHost::ShowTop(const std::string& title, std::string* error) {
   display = XOpenDisplay(nullptr);
   if (display == nullptr) {
     *error = "cannot open the X display";
@@ -37,36 +29,18 @@ bool X11EditorHost::Open(const std::string& title, std::string* error) {
   XSetWMProtocols(display, top, &deleteWindow, 1);
   XSelectInput(display, top, StructureNotifyMask);
   XMapWindow(display, top);
-  // Hosts open the editor once their window is on screen.
   for (XEvent event;;) {
     XNextEvent(display, &event);
     if (event.type == MapNotify && event.xmap.window == top) break;
   }
-  editorOpen = host.Dispatch(effEditOpen, 0, 0,
-                             reinterpret_cast<void*>(static_cast<std::uintptr_t>(top))) != 0;
-  if (!editorOpen) {
-    *error = "effEditOpen failed";
-    Close();
-    return false;
-  }
   return true;
 }
 
-bool X11EditorHost::Reopen(std::string* error) {
-  if (display == nullptr) {
-    *error = "no window is open";
-    return false;
-  }
-  if (editorOpen) host.Dispatch(effEditClose);
-  editorOpen = host.Dispatch(effEditOpen, 0, 0,
-                             reinterpret_cast<void*>(static_cast<std::uintptr_t>(top))) != 0;
-  if (!editorOpen) *error = "effEditOpen failed";
-  return editorOpen;
+void* X11EditorHost::ParentHandle() const {
+  return reinterpret_cast<void*>(static_cast<std::uintptr_t>(top));
 }
 
-void X11EditorHost::Close() {
-  if (editorOpen) host.Dispatch(effEditClose);
-  editorOpen = false;
+void X11EditorHost::DestroyTop() {
   if (display == nullptr) return;
   if (top != 0) XDestroyWindow(display, top);
   XCloseDisplay(display);
@@ -81,7 +55,7 @@ void X11EditorHost::DestroyWindowFirst() {
   top = 0;
 }
 
-void X11EditorHost::HandleOwnEvents() {
+void X11EditorHost::HandleEvents() {
   while (display != nullptr && XPending(display) > 0) {
     XEvent event;
     XNextEvent(display, &event);
@@ -91,17 +65,8 @@ void X11EditorHost::HandleOwnEvents() {
   }
 }
 
-void X11EditorHost::Idle(int milliseconds) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-  do {
-    host.Dispatch(effEditIdle);
-    HandleOwnEvents();
-    std::this_thread::sleep_for(std::chrono::microseconds(1000000 / 60));
-  } while (std::chrono::steady_clock::now() < end);
-}
-
-void X11EditorHost::RunUntilClosed() {
-  while (display != nullptr && !closedByUser) Idle(100);
+void X11EditorHost::WaitForEvents(int milliseconds) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
 unsigned long X11EditorHost::EditorWindow() const {

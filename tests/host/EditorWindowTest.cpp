@@ -13,6 +13,7 @@
 #include "host/X11EditorHost.h"
 #include "tests/audio/TestAudioFiles.h"
 #include "tests/host/HeadlessEditorPicture.h"
+#include "tests/host/HostRecords.h"
 #include "tests/support/XdndSource.h"
 #include "tests/support/XvfbServer.h"
 
@@ -30,18 +31,8 @@ class EditorWindowTest : public PrivateXServerTest {
     window.Idle(150);
   }
 
-  int Count(VstInt32 opcode, int index) const {
-    int n = 0;
-    for (const VstHost::HostCall& call : host.calls)
-      if (call.opcode == opcode && call.index == index) ++n;
-    return n;
-  }
-
-  // Whether the instance's state names the file.
-  bool StateNames(const std::string& path) {
-    const std::vector<unsigned char> chunk = host.GetChunk(false);
-    return std::string(chunk.begin(), chunk.end()).find(path) != std::string::npos;
-  }
+  int Count(VstInt32 opcode, int index) const { return CallCount(host, opcode, index); }
+  bool StateNames(const std::string& path) { return ::StateNames(host, path); }
 
   // Drags the files from a file manager's side onto the host's window.
   bool DropOnWindow(const std::vector<std::string>& paths) {

@@ -22,6 +22,7 @@
 #include "platform/WideText.h"
 #include "raster/PngDecoder.h"
 #include "tests/audio/TestAudioFiles.h"
+#include "tests/host/HostRecords.h"
 // After windows.h, which WideText.h brings with its lean settings:
 #include <dlgs.h>
 #include <shlobj.h>
@@ -139,18 +140,8 @@ class WinEditorWindowTest : public ::testing::Test {
     window.Idle(200);
   }
 
-  int Count(VstInt32 opcode, int index) const {
-    int n = 0;
-    for (const VstHost::HostCall& call : host.calls)
-      if (call.opcode == opcode && call.index == index) ++n;
-    return n;
-  }
-
-  // Whether the instance's state names the file.
-  bool StateNames(const std::string& path) {
-    const std::vector<unsigned char> chunk = host.GetChunk(false);
-    return std::string(chunk.begin(), chunk.end()).find(path) != std::string::npos;
-  }
+  int Count(VstInt32 opcode, int index) const { return CallCount(host, opcode, index); }
+  bool StateNames(const std::string& path) { return ::StateNames(host, path); }
 
   // The pointer over (x, y) of the editor.
   void MoveTo(int x, int y) {
