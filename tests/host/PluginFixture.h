@@ -11,6 +11,7 @@
 
 #include "host/VstHost.h"
 #include "tests/audio/TestAudioFiles.h"
+#include "tests/host/StateChunks.h"
 
 // What follows the path in the plug-in's chunks: tag, version, the envelope's
 // points left to right, the clip status.
@@ -28,29 +29,12 @@ class PluginTest : public ::testing::Test {
 
   // The bank chunk's 51 values.
   static std::vector<double> Values(const std::vector<unsigned char>& chunk) {
-    std::vector<double> values(51);
-    if (chunk.size() >= 8 + 51 * 8) std::memcpy(values.data(), chunk.data() + 8, 51 * 8);
-    return values;
+    return ChunkValues(chunk);
   }
-
   // A chunk as older builds write one: header, 51 values, path.
   static std::vector<unsigned char> MakeChunk(const std::vector<double>& values,
                                               const std::string& path, bool header = true) {
-    std::vector<unsigned char> chunk;
-    auto append = [&chunk](const void* p, std::size_t n) {
-      const auto* b = static_cast<const unsigned char*>(p);
-      chunk.insert(chunk.end(), b, b + n);
-    };
-    if (header) {
-      const std::int32_t magic = 0x70666674, version = 0x00010000;
-      append(&magic, 4);
-      append(&version, 4);
-    }
-    append(values.data(), values.size() * 8);
-    const std::int32_t length = static_cast<std::int32_t>(path.size());
-    append(&length, 4);
-    append(path.data(), path.size());
-    return chunk;
+    return MakeStateChunk(values, path, header);
   }
 
   // Opens the instance as a host does before playing.

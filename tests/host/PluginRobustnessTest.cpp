@@ -107,6 +107,50 @@ TEST_F(PluginTest, ProcessCallsWithBadArgumentsAreHarmless) {
   host.ProcessAccumulating(nullptr, nullptr, 64);
 }
 
+// Hosts that break the protocol's order or its promises: processing before
+// resume, suspending twice, blocks far longer than declared, absurd sample
+// rates, speaker arrangements and editor calls with nothing behind them. The
+// instance plays a clip through all of it, its output always finite.
+TEST_F(PluginTest, HostMisuseIsHarmless) {
+  const std::string clip = WriteClip("misuse.wav", Tone(30000, 330));
+  host.Dispatch(effOpen);
+  host.Dispatch(effSetBlockSize, 0, 512);
+  LoadByState(host, clip);
+  host.transport.playing = true;
+  auto finite = [this](int frames) {
+    std::vector<float> l(frames, 0.f), r(frames, 0.f);
+    float* outs[2] = {l.data(), r.data()};
+    host.ProcessReplacing(nullptr, outs, frames);
+    for (int i = 0; i < frames; ++i)
+      if (!std::isfinite(l[i]) || !std::isfinite(r[i])) return false;
+    return true;
+  };
+  EXPECT_TRUE(finite(512));  // before any resume
+  host.Dispatch(effMainsChanged, 0, 0);
+  host.Dispatch(effMainsChanged, 0, 0);  // suspended twice
+  host.Dispatch(effMainsChanged, 0, 1);
+  host.Dispatch(effMainsChanged, 0, 1);  // resumed twice
+  for (int frames : {1, 7, 511, 513, 4096, 100000}) EXPECT_TRUE(finite(frames)) << frames;
+  for (float rate : {1.f, 0.f, -44100.f, 1e9f, NAN, INFINITY, 44100.f}) {
+    host.Dispatch(effMainsChanged, 0, 0);
+    host.Dispatch(effSetSampleRate, 0, 0, nullptr, rate);
+    host.Dispatch(effMainsChanged, 0, 1);
+    EXPECT_TRUE(finite(512)) << rate;
+  }
+  for (VstInt32 frames : {0, -1, 1 << 30}) host.Dispatch(effSetBlockSize, 0, frames);
+  host.Dispatch(effSetBlockSize, 0, 512);
+  EXPECT_TRUE(finite(512));
+  host.Dispatch(effSetSpeakerArrangement, 0, 0, nullptr);
+  VstSpeakerArrangement* in = nullptr;
+  VstSpeakerArrangement* out = nullptr;
+  host.Dispatch(effGetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&in), &out);
+  EXPECT_EQ(host.Dispatch(effEditIdle), 0);  // no editor open
+  host.Dispatch(effEditClose);
+  host.Dispatch(effEditClose);
+  EXPECT_TRUE(finite(512));
+  EXPECT_EQ(StatePath(host), clip);
+}
+
 // A state naming a FIFO (a device name on Windows), a device or a directory:
 // the host's call comes back at once (it holds the plug-in lock, and the audio
 // with it) and nothing plays.
