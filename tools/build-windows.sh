@@ -4,9 +4,18 @@
 # both targets once (tools/windows-deps.sh), builds each module with its
 # toolchain file (with the renderer and the integration tests for Windows beside
 # it, in build-windows/<arch>), and checks that each exports its two entry
-# points alone and imports system DLLs only.
+# points alone and imports system DLLs only. Arguments pick the targets:
+# x86_64, i686; both by default.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+arches=("$@")
+[ "${#arches[@]}" -eq 0 ] && arches=(x86_64 i686)
+for arch in "${arches[@]}"; do
+  case "$arch" in
+    x86_64 | i686) ;;
+    *) echo "usage: tools/build-windows.sh [x86_64] [i686]" >&2; exit 2 ;;
+  esac
+done
 
 source tools/install-packages.sh
 install_missing cmake ninja-build libgtest-dev binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 \
@@ -16,7 +25,7 @@ install_missing cmake ninja-build libgtest-dev binutils-mingw-w64-x86-64 binutil
 # compiler's (libstdc++, libgcc, winpthread are linked in); names in any case.
 allowed="^(KERNEL32|USER32|GDI32|COMDLG32|SHELL32|msvcrt)\.dll$"
 bash tools/windows-deps.sh
-for arch in x86_64 i686; do
+for arch in "${arches[@]}"; do
   cmake -S . -B "build-windows/$arch" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-$arch.cmake" \
     -DDILATORIX_WINDOWS_DEPS="$PWD/build-windows/deps/$arch"

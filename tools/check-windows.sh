@@ -34,7 +34,7 @@ done
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j2 --target dilatorix-render dilatorix-wav-difference dilatorix_demo_clip \
   dilatorix_editor_pictures
-bash tools/build-windows.sh
+bash tools/build-windows.sh "${targets[@]}"
 
 reference=build-windows/demo-phrase-stretched-linux.wav
 ./build/dilatorix-render --stretch 8 --quiet -o "$reference"
