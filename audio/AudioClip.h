@@ -31,6 +31,12 @@ class AudioClip {
   // with file reading (ClipRateConverter.cpp); one synchronous call.
   bool ConvertFrom(const AudioClip& source, double targetRateHz);
 
+  // The longest clip, in frames at its rate: 2^27, 50 min 43 s at 44.1 kHz.
+  // With its analysis a frame takes about 16 bytes per channel, so a clip
+  // holds at most about 4.3 GB however large a file claims or is; a longer
+  // one does not load (and a rate change that would make it longer fails).
+  static constexpr double kMaxFrames = 134217728.0;
+
   std::int32_t channels = 0;           // as written in the file; only 0 and 1 are stored
   double sampleRate = 0.0;             // Hz, of the stored samples (after conversion)
   double length = 0.0;                 // frames stored per channel

@@ -23,7 +23,8 @@ class AudioFile : public AudioClip {
   bool Load(const std::string& path, double targetRate);
   // Reads only the headers, as Load would: true when Load would find sample
   // data it can convert; the clip's channels, rates and lengths are then
-  // those Load would give (short of memory), and it holds no samples.
+  // those Load would give (short of memory), and it holds no samples. A clip
+  // longer than kMaxFrames measures, so callers can say why, but never loads.
   bool Measure(const std::string& path, double targetRate);
 
   SafeString name;  // file reading leaves it empty

@@ -190,6 +190,8 @@ bool AudioFileParser::ReadAiff() {
 
 bool AudioFileParser::PrepareChannels(std::uint64_t frames) {
   const double expected = std::trunc(targetRate / clip.sampleRate * static_cast<double>(frames));
+  // Measuring tells a longer clip's length; loading refuses it.
+  if (samplesToo && !(expected <= AudioClip::kMaxFrames)) return false;
   if (!converter.Prepare(std::min(channelCount, 2), clip.fileSampleRate, targetRate, bitsPerSample,
                          expected))
     return false;

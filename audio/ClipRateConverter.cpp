@@ -91,7 +91,7 @@ bool AudioClip::ConvertFrom(const AudioClip& source, double targetRateHz) {
   const double frames =
       std::trunc(fileKnown ? targetRateHz / source.fileSampleRate * source.fileLength
                            : targetRateHz / source.sampleRate * source.length);
-  if (!(frames <= ExtensibleSampleBuffer<double>::kMaxCapacity)) return false;
+  if (!(frames <= kMaxFrames)) return false;
   const int stored = source.channels > 1 ? 2 : 1;
   ClipRateConverter converter(*this);
   if (!converter.Prepare(stored, source.sampleRate, targetRateHz, source.fileBitsPerSample, frames))

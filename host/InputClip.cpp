@@ -11,6 +11,7 @@
 #endif
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -67,6 +68,14 @@ bool CheckInputClip(const std::string& path, int sampleRate, double* frames, std
   }
   if (clip.length < 1) {
     *error = "input " + path + " holds no audio";
+    return false;
+  }
+  if (clip.length > AudioClip::kMaxFrames) {
+    char text[160];
+    std::snprintf(text, sizeof text,
+                  " is too long: %.0f frames at %d Hz, and a clip holds at most %.0f", clip.length,
+                  sampleRate, AudioClip::kMaxFrames);
+    *error = "input " + path + text;
     return false;
   }
   *frames = clip.length;

@@ -259,6 +259,30 @@ TEST(AudioFileLoad, MeasuringAgreesWithLoading) {
   }
 }
 
+// A small file at a low rate played at a high one would make a clip longer
+// than any clip may be: it measures, with its length, but does not load, and
+// nothing of its size is taken. A clip converted to such a rate fails too.
+TEST(AudioFileLoad, ClipsLongerThanTheCapAreRefused) {
+  WaveLayout slow;
+  slow.channels = 1;
+  slow.bits = 8;
+  slow.rate = 1000;
+  const std::string path =
+      WriteTemp("too-long.wav", MakeWave(slow, std::vector<std::int64_t>(700000, 5)));
+  AudioFile measured, loaded;
+  ASSERT_TRUE(measured.Measure(path, 192000.0));
+  EXPECT_EQ(measured.length, 134400000.0);
+  EXPECT_GT(measured.length, AudioClip::kMaxFrames);
+  EXPECT_FALSE(loaded.Load(path, 192000.0));
+  EXPECT_EQ(loaded.length, 0.0);
+  EXPECT_LE(loaded.left.capacity, 1 << 20);  // nothing near the claimed size was taken
+
+  ASSERT_TRUE(loaded.Load(path, 44100.0));
+  AudioClip converted;
+  EXPECT_FALSE(converted.ConvertFrom(loaded, 192000.0));
+  EXPECT_EQ(converted.length, 0.0);
+}
+
 // A FIFO without a writer, a device or a directory is refused at once, before
 // anything is read: opening some of them would wait for ever.
 TEST(AudioFileLoad, OnlyRegularFilesAreOpened) {

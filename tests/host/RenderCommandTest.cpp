@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "tests/audio/TestAudioFiles.h"
 #include "tests/host/RenderTestFiles.h"
 #include "tests/support/CommandRun.h"
 #include "tests/support/TestFifo.h"
@@ -62,6 +63,16 @@ class RenderCommandTest : public ::testing::Test {
   ScratchDirectory dir, logs;
 };
 
+// 700,000 frames at 1 kHz: 700 KB, but past the longest clip at 192 kHz.
+std::string TooLongAtHighRates() {
+  WaveLayout slow;
+  slow.channels = 1;
+  slow.bits = 8;
+  slow.rate = 1000;
+  return WriteTemp("too-long-at-high-rates.wav",
+                   MakeWave(slow, std::vector<std::int64_t>(700000, 5)));
+}
+
 TEST_F(RenderCommandTest, FailuresExitWithOneLineAndLeaveNoFile) {
   { std::ofstream(dir / "notes.txt") << "not audio\n"; }
   struct Case {
@@ -85,6 +96,8 @@ TEST_F(RenderCommandTest, FailuresExitWithOneLineAndLeaveNoFile) {
        "cannot write " + (dir / "no/such/dir/out.wav") + ": No such file or directory"},
       {{"--duration", "0.1", "-o", dir.Path()}, "cannot write " + dir.Path() + ": Is a directory"},
       {{"--duration", "2", "-o", "/dev/full"}, "cannot write /dev/full: No space left on device"},
+      {{"--rate", "192000", TooLongAtHighRates(), "-o", out},
+       "is too long: 134400000 frames at 192000 Hz, and a clip holds at most 134217728"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args[0] + " " + (c.args.size() > 1 ? c.args[1] : ""));
