@@ -141,11 +141,6 @@ ICanvasWin::~ICanvasWin() {
   if (entryFont != nullptr) DeleteObject(static_cast<HFONT>(entryFont));
 }
 
-int ICanvasWin::OpenWindowCount() {
-  std::lock_guard<std::mutex> guard(windowCountLock);
-  return windowCount;
-}
-
 int ICanvasWin::TimerFramesPerSecond() {
   std::lock_guard<std::mutex> guard(windowCountLock);
   return timerFramesPerSecond;

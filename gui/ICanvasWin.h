@@ -47,14 +47,6 @@ class ICanvasWin : public ICanvasRaster, public IWindowHost {
   void PromptUserInput(IWidget* control, IEffectParam* param, bool textMode) override;
   void PromptForFile(std::string* path, int action, const std::string& directory) override;
 
-  bool IsWindowOpen() const { return window != nullptr; }
-  // The editor window (an HWND), null while closed.
-  void* WindowHandle() const { return window; }
-  // Editor windows open in this module, and the frame rate the most recently
-  // opened one set for the timer.
-  static int OpenWindowCount();
-  static int TimerFramesPerSecond();
-
   // The entry's states, acted on at the timer tick.
   enum EntryState : std::int32_t {
     kIdle = 0,
@@ -68,6 +60,9 @@ class ICanvasWin : public ICanvasRaster, public IWindowHost {
 
  private:
   friend struct WinProcedures;
+
+  // The frame rate the most recently opened editor window set for the timer.
+  static int TimerFramesPerSecond();
 
   std::intptr_t Message(void* hwnd, unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
   std::intptr_t EntryMessage(void* hwnd, unsigned message, std::uintptr_t wParam,

@@ -20,7 +20,6 @@ class ParamEntry {
   // Starts editing; the parameter's display text, which the field shows first.
   std::string Begin(IWidget* control, IEffectParam* param);
   void End();
-  bool Active() const { return param != nullptr; }
   // Whether the parameter picks among display texts (the field then selects).
   bool ChoosesText() const;
   // After a redraw: true, with the text, when the parameter's display text

@@ -52,8 +52,6 @@ long Kerning(FT_Face face, FT_UInt previous, FT_UInt glyph) {
   return FT_Get_Kerning(face, previous, glyph, FT_KERNING_DEFAULT, &kern) == 0 ? kern.x : 0;
 }
 
-int Clamp255(int v) { return v < 0 ? 0 : v > 255 ? 255 : v; }
-
 // 26.6 fixed point to whole pixels, rounding toward minus infinity also for
 // pens left of the bitmap.
 long FloorDiv64(long v) { return v >= 0 ? v / 64 : -((-v + 63) / 64); }

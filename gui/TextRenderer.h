@@ -44,6 +44,8 @@ class TextRenderer {
   static const char* StyleName(int style) {
     return style == TextStyle::kBold ? "bold" : style == TextStyle::kItalic ? "italic" : "regular";
   }
+  // A colour component kept inside 0..255, so it cannot spill into another.
+  static int Clamp255(int v) { return v < 0 ? 0 : v > 255 ? 255 : v; }
   // Blends colour (B, G, R components 0..255) into a pixel with weight
   // a / (255 * 255); the result is opaque.
   static std::uint32_t Blend(std::uint32_t d, const int colour[3], int a) {

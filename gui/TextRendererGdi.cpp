@@ -5,25 +5,10 @@
 // the bitmap would not.
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "gui/TextRenderer.h"
 #include "platform/WideText.h"
-
-namespace {
-
-int Clamp255(int v) { return v < 0 ? 0 : v > 255 ? 255 : v; }
-
-// UTF-8 to UTF-16, malformed bytes becoming U+FFFD instead of failing the line.
-std::wstring WideLine(const char* text) {
-  const int size = static_cast<int>(std::strlen(text));
-  const int length = MultiByteToWideChar(CP_UTF8, 0, text, size, nullptr, 0);
-  if (length <= 0) return std::wstring();
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text, size, &wide[0], length);
-  return wide;
-}
-
-}  // namespace
 
 TextRenderer::~TextRenderer() {
   if (context != nullptr) DeleteDC(static_cast<HDC>(context));
@@ -83,7 +68,7 @@ bool TextRenderer::PrepareMask(int w, int h) {
 
 int TextRenderer::MeasureWidth(const TextStyle& style, const char* text) {
   if (text == nullptr || text[0] == '\0' || !SelectFont(style)) return 0;
-  const std::wstring wide = WideLine(text);
+  const std::wstring wide = WideFromUtf8(text, true);
   SIZE extent = {};
   if (!GetTextExtentPoint32W(static_cast<HDC>(context), wide.c_str(), static_cast<int>(wide.size()),
                              &extent))
@@ -95,7 +80,7 @@ bool TextRenderer::Draw(std::uint32_t* pixels, int width, int height, int rowSpa
                         const TextStyle& style, const char* text, const PixelRect& rect) {
   if (text == nullptr || text[0] == '\0' || pixels == nullptr || !SelectFont(style)) return false;
   HDC dc = static_cast<HDC>(context);
-  const std::wstring wide = WideLine(text);
+  const std::wstring wide = WideFromUtf8(text, true);
   const int count = static_cast<int>(wide.size());
   SIZE extent = {};
   TEXTMETRICW metrics = {};

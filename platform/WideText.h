@@ -8,14 +8,16 @@
 
 #include "platform/WindowsApi.h"
 
-inline std::wstring WideFromUtf8(const std::string& text) {
+// With replaceInvalid, malformed bytes become U+FFFD instead (for text shown
+// to the user, where the rest of a line should still appear).
+inline std::wstring WideFromUtf8(const std::string& text, bool replaceInvalid = false) {
   if (text.empty()) return std::wstring();
   const int size = static_cast<int>(text.size());
-  const int length =
-      MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
+  const DWORD flags = replaceInvalid ? 0 : MB_ERR_INVALID_CHARS;
+  const int length = MultiByteToWideChar(CP_UTF8, flags, text.data(), size, nullptr, 0);
   if (length <= 0) return std::wstring();
   std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, &wide[0], length);
+  MultiByteToWideChar(CP_UTF8, flags, text.data(), size, &wide[0], length);
   return wide;
 }
 
